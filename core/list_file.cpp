@@ -1,0 +1,95 @@
+#include "list_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "win_handles.h"
+
+namespace {
+
+// Far beyond any joke book, and well inside a 32-bit process once decoded.
+constexpr uint64_t kMaxListFileBytes = 512ull * 1024 * 1024;
+
+}  // namespace
+
+void AnsiToUtf16(const char* bytes, size_t count, std::u16string& out) {
+    size_t done = 0;
+    while (done < count) {
+        // MultiByteToWideChar counts in int; convert in slices that fit.
+        // A slice never ends inside a character: the ANSI code page of a
+        // Western or Cyrillic system is single-byte, and for double-byte
+        // ones the slice is cut before a lead byte.
+        size_t slice = count - done;
+        if (slice > (1u << 28)) {
+            slice = 1u << 28;
+            while (slice > 1 && ::IsDBCSLeadByte(static_cast<BYTE>(bytes[done + slice - 1]))) {
+                --slice;
+            }
+        }
+        const int in = static_cast<int>(slice);
+        const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes + done, in, nullptr, 0);
+        if (needed <= 0) {
+            return;
+        }
+        const size_t base = out.size();
+        out.resize(base + static_cast<size_t>(needed));
+        ::MultiByteToWideChar(CP_ACP, 0, bytes + done, in, reinterpret_cast<wchar_t*>(&out[base]), needed);
+        done += slice;
+    }
+}
+
+bool FileExistsW(const std::wstring& path) noexcept {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    TUniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                   nullptr));
+    if (!file) {
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kMaxListFileBytes) {
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0) {
+            break;  // the file shrank while we read it
+        }
+        done += got;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+void LoadListPath(const std::wstring& path, TTextList& list) noexcept {
+    try {
+        list.Clear();
+        if (!FileExistsW(path)) {
+            return;
+        }
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(path, bytes)) {
+            return;
+        }
+        LoadListBytes(bytes.data(), bytes.size(), &AnsiToUtf16, list);
+    } catch (...) {
+        // Out of memory or any other failure: the list stays usable, empty.
+        list.Clear();
+    }
+}

@@ -1,0 +1,52 @@
+// A message-only window owned by the thread that creates it. Timer ticks
+// and the update check's reports arrive through it on that thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "win_handles.h"
+
+HINSTANCE ThisModule() noexcept;
+
+class TMessageWindow {
+public:
+    // Returns true when it handled the message.
+    using THandler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam)>;
+
+    explicit TMessageWindow(THandler handler);
+    TMessageWindow(const TMessageWindow&) = delete;
+    TMessageWindow& operator=(const TMessageWindow&) = delete;
+
+    HWND Handle() const noexcept { return FWindow.get(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    THandler FHandler;
+    TUniqueWindow FWindow;
+};
+
+// A window-message timer. Setting a value it already has changes nothing; a
+// real change restarts the countdown; an interval of 0 keeps it silent.
+class TWindowTimer {
+public:
+    explicit TWindowTimer(std::function<void()> onTimer);
+    ~TWindowTimer();
+
+    uint32_t Interval() const noexcept { return FInterval; }
+    bool Enabled() const noexcept { return FEnabled; }
+    void SetInterval(uint32_t milliseconds);
+    void SetEnabled(bool enabled);
+    // True while a countdown runs, that is while ticks can arrive.
+    bool Ticking() const noexcept { return FTicking; }
+
+private:
+    void Update();
+
+    std::function<void()> FOnTimer;
+    TMessageWindow FWindow;
+    uint32_t FInterval = 1000;
+    bool FEnabled = true;
+    bool FTicking = false;
+};

@@ -1,0 +1,17 @@
+#include "settings.h"
+
+int64_t UnitFactor(int32_t freqUnit) noexcept {
+    switch (freqUnit) {
+    case 1: return 60000;
+    case 2: return 3600000;
+    default: return 1000;
+    }
+}
+
+uint32_t IntervalMs(int32_t freqValue, int32_t freqUnit) noexcept {
+    if (freqValue <= 0) {
+        return 0;
+    }
+    const int64_t product = int64_t(freqValue) * UnitFactor(freqUnit);
+    return product > int64_t(MaxTimerInterval) ? MaxTimerInterval : static_cast<uint32_t>(product);
+}

@@ -1,0 +1,16 @@
+// Settings arithmetic. Portable: no Win32.
+#pragma once
+
+#include <cstdint>
+
+// The largest interval a window-message timer takes.
+inline constexpr uint32_t MaxTimerInterval = 2147483647u;
+
+// Milliseconds for one FreqUnit: 0 seconds, 1 minutes, 2 hours; any other
+// value counts as seconds.
+int64_t UnitFactor(int32_t freqUnit) noexcept;
+
+// FreqValue times the unit factor, worked out in 64 bits. A count of 0 or
+// below gives 0, which keeps the timer silent; a product past the timer's
+// range is clamped to it rather than wrapped.
+uint32_t IntervalMs(int32_t freqValue, int32_t freqUnit) noexcept;

@@ -1,0 +1,83 @@
+// Text lists read from "list.txt" and "statuses.txt": decoding, line
+// cutting and the compact list that holds the entries. Portable: no Win32.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TListEncoding {
+    Ansi,     // no mark, not multi-byte UTF-8: the system's 8-bit code page
+    Utf8,     // no mark, but valid UTF-8 with at least one multi-byte sequence
+    Utf8Bom,  // EF BB BF
+    Utf16Le,  // FF FE
+    Utf16Be,  // FE FF
+};
+
+const char* EncodingName(TListEncoding encoding) noexcept;
+
+// Appends the UTF-16 form of bytes in the system's 8-bit code page to out.
+// The Win32 side passes the real code page; portable callers use Cp1252ToUtf16.
+using TAnsiToUtf16 = void (*)(const char* bytes, size_t count, std::u16string& out);
+
+// Windows-1252, the fixed single-byte code page where the system has none.
+void Cp1252ToUtf16(const char* bytes, size_t count, std::u16string& out);
+
+TListEncoding DetectListEncoding(const uint8_t* data, size_t size) noexcept;
+
+// True for well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF). multiByte reports whether any sequence is longer than one byte.
+bool IsValidUtf8(const uint8_t* data, size_t size, bool& multiByte) noexcept;
+
+// Appends the UTF-16 form of UTF-8 bytes; malformed sequences become U+FFFD.
+void Utf8ToUtf16(const uint8_t* data, size_t size, std::u16string& out);
+
+// Decodes a whole list file by its byte-order mark (or the lack of one).
+std::u16string DecodeListText(const uint8_t* data, size_t size, TAnsiToUtf16 ansi,
+                              TListEncoding* detected = nullptr);
+
+// An ordered list of wide entries kept in one contiguous buffer with one
+// offset per entry. Duplicates and empty entries are kept in file order.
+class TTextList {
+public:
+    size_t Count() const noexcept { return FEnds.size(); }
+    bool Empty() const noexcept { return FEnds.empty(); }
+    std::u16string_view operator[](size_t index) const noexcept;
+
+    void Clear() noexcept;
+    void Add(std::u16string_view entry);
+    // Replaces the content with the entries cut from text (see CutLines).
+    void Assign(std::u16string text);
+
+    // Bytes held, for the memory budget of large lists.
+    size_t MemoryUsed() const noexcept;
+
+private:
+    std::u16string FText;           // entries back to back, no line ends
+    std::vector<uint32_t> FEnds;    // end of entry i in FText; entry 0 starts at 0
+};
+
+// Cuts text into entries: CR, LF and CR LF each end an entry, any other run
+// of them ends several; a NUL ends the whole text; a line end at the very
+// end adds no empty entry. Returns the entries as views into text.
+std::vector<std::u16string_view> CutLines(std::u16string_view text);
+
+// Decodes and cuts a list file into list (replacing its content).
+void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextList& list,
+                   TListEncoding* detected = nullptr);
+
+// "/nl" becomes CR LF, in any letter case, but only when the text holds at
+// least one marker in exactly the lower-case form.
+std::u16string ExpandLineMarkers(std::u16string_view text);
+
+// Reads a decimal integer with an optional sign; false when text is not one
+// or leaves 32 bits.
+bool ParseInt32(std::u16string_view text, int32_t& value) noexcept;
+
+// Splits a "statuses.txt" entry "icon|title|text". The outputs are written
+// only when the entry has exactly three fields; otherwise they keep what the
+// caller put in them. A first field that is no integer gives icon 0.
+void ParseStatusLine(std::u16string_view entry, int32_t& icon, std::u16string& status,
+                     std::u16string& xstatus);

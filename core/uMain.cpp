@@ -1,0 +1,164 @@
+#include "uMain.h"
+
+#include <vector>
+
+#include "guard.h"
+#include "list_file.h"
+#include "u_common.h"
+#include "wide.h"
+
+namespace {
+
+// The module's full file name, however long: a name cut at 260 characters
+// would give the wrong folder.
+std::wstring ModuleFileNameOf(HMODULE module) {
+    std::vector<wchar_t> buffer(261);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            return std::wstring();
+        }
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        if (buffer.size() >= 32768) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+uint32_t SeedFromClock() noexcept {
+    LARGE_INTEGER counter{};
+    if (::QueryPerformanceCounter(&counter) && counter.QuadPart != 0) {
+        return static_cast<uint32_t>(counter.LowPart);
+    }
+    return ::GetTickCount();
+}
+
+}  // namespace
+
+extern "C" void __stdcall CreateVostekPLUGIN(IHostedPlugin** plugin, IHOXPluginService* service) {
+    CatchAll([&] {
+        if (!plugin) {
+            return;
+        }
+        auto object = std::make_unique<TW2IPlugin>(service);
+        object->AddRef();
+        IHostedPlugin* old = *plugin;
+        *plugin = object.release();
+        if (old) {
+            old->Release();
+        }
+    });
+}
+
+TW2IPlugin::TW2IPlugin(IHOXPluginService* service) : FService(service) {
+    FTimer = std::make_unique<TWindowTimer>([this] { RotationTick(); });
+    FTimer->SetInterval(5000);
+    FTimer->SetEnabled(false);
+}
+
+TW2IPlugin::~TW2IPlugin() {
+    FTimer.reset();
+    TextLines.Clear();
+    StatusLines.Clear();
+}
+
+HRESULT __stdcall TW2IPlugin::QueryInterface(const IID&, void** ppv) {
+    // The interface carries no identifier; any query gets this object.
+    if (!ppv) {
+        return E_POINTER;
+    }
+    *ppv = static_cast<IHostedPlugin*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG __stdcall TW2IPlugin::AddRef() {
+    return ::InterlockedIncrement(reinterpret_cast<volatile LONG*>(&FRefCount));
+}
+
+ULONG __stdcall TW2IPlugin::Release() {
+    const ULONG count = ::InterlockedDecrement(reinterpret_cast<volatile LONG*>(&FRefCount));
+    if (count == 0) {
+        CatchAll([this] { delete this; });
+    }
+    return count;
+}
+
+TPluginInfoRec* __stdcall TW2IPlugin::GetInfoRecord() {
+    return &FInfo;
+}
+
+void __stdcall TW2IPlugin::ReceiveHostMessage(THostMessageRec* msg) {
+    if (!msg) {
+        return;
+    }
+    // The host may release us from inside a nested call; stay alive until
+    // this message is handled.
+    AddRef();
+    CatchAll([&] { Dispatch(*msg); });
+    Release();
+}
+
+void TW2IPlugin::Dispatch(const THostMessageRec& msg) {
+    switch (msg.Code) {
+    case HM_LOADED:
+        OnLoaded();
+        break;
+    case HM_START:
+        ReadStoredSettings();
+        ReloadLists();
+        FTimer->SetEnabled(true);
+        break;
+    case HM_STOP:
+    case HM_FINISH:
+        FTimer->SetEnabled(false);
+        break;
+    case HM_RESUME:
+        FTimer->SetEnabled(true);
+        ReadStoredSettings();
+        ReloadLists();
+        break;
+    case HM_SHOW_OPTIONS:
+        ShowOptionsCommand();
+        ReloadLists();
+        break;
+    case HM_STATUS_INFO: {
+        std::u16string status = FromWide(reinterpret_cast<const wchar_t*>(msg.ParamB));
+        std::u16string xstatus = FromWide(reinterpret_cast<const wchar_t*>(msg.ParamC));
+        RotateStatus(std::move(status), std::move(xstatus), static_cast<int32_t>(msg.ParamA));
+        break;
+    }
+    case HM_LANGUAGE:
+        SetCurrentLanguage(FromWide(reinterpret_cast<const wchar_t*>(msg.ParamA)));
+        break;
+    default:
+        break;
+    }
+}
+
+void TW2IPlugin::OnLoaded() {
+    FRandom.Seed(SeedFromClock());
+    FModuleFileName = ModuleFileNameOf(reinterpret_cast<HMODULE>(FInfo.ModuleHandle));
+    FInfo.ModulePath = FModuleFileName.c_str();
+    FInfo.ApiVersionMajor = 1;
+    FInfo.ApiVersionMinor = 4;
+    FInfo.PluginVersionMajor = 0;
+    FInfo.PluginVersionMinor = 3;
+    FInfo.PluginName = W(PluginDisplayName);
+    FInfo.PluginAuthor = W(PluginAuthorName);
+    SetModuleFileName(FromWide(FModuleFileName.c_str(), FModuleFileName.size()));
+}
+
+void TW2IPlugin::LoadListFile(TTextList& list, const wchar_t* fileName) {
+    const std::u16string modulePath = FromWide(FInfo.ModulePath);
+    const std::wstring path = ToWide(FolderOf(modulePath)) + fileName;
+    LoadListPath(path, list);
+}
+
+void TW2IPlugin::ReloadLists() {
+    LoadListFile(TextLines, L"list.txt");
+    LoadListFile(StatusLines, L"statuses.txt");
+}

@@ -1,0 +1,34 @@
+# Sourced by the scripts: a private Wine prefix, quiet Wine, a display.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${BRISKLET_WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+
+STARTED_XVFB=""
+# Starts Xvfb unless a display is already there, and keeps one wineserver
+# alive so each program starts fast. stop_services ends what this started.
+start_services() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    if [[ -z "${DISPLAY:-}" ]] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+        local n=$(( 90 + RANDOM % 400 ))
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        STARTED_XVFB=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        echo "setup: creating Wine prefix $WINEPREFIX"
+        "$WINE" wineboot -i >/dev/null 2>&1 || true
+    fi
+    "$WINESERVER" -p >/dev/null 2>&1 || true
+}
+
+stop_services() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [[ -n "$STARTED_XVFB" ]]; then
+        kill "$STARTED_XVFB" 2>/dev/null || true
+        wait "$STARTED_XVFB" 2>/dev/null || true
+    fi
+}
