@@ -54,7 +54,12 @@ extern "C" void __stdcall CreateVostekPLUGIN(IHostedPlugin** plugin, IHOXPluginS
 }
 
 TW2IPlugin::TW2IPlugin(IHOXPluginService* service) : FService(service) {
-    FTimer = std::make_unique<TWindowTimer>([this] { RotationTick(); });
+    FTimer = std::make_unique<TWindowTimer>([this] {
+        // The host may release us from inside a send of this run.
+        AddRef();
+        CatchAll([this] { RotationTick(); });
+        Release();
+    });
     FTimer->SetInterval(5000);
     FTimer->SetEnabled(false);
 }
