@@ -1,0 +1,30 @@
+// The command line of brisklet-check: arguments in, report text out.
+// Portable; the platform's main only converts arguments and prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check.h"
+
+struct TCheckedFile {
+    std::string Path;  // as given or joined to the folder, UTF-8
+    bool Found = false;
+    TCheckReport Report;
+};
+
+struct TCheckSetup {
+    TAnsiToUtf16 Ansi = nullptr;  // nullptr: Windows-1252
+    // How files without a mark are read, for the human report.
+    std::string AnsiDescription = "ANSI: read here as Windows-1252; the plug-in uses the system's code page";
+};
+
+// Exit statuses: nothing wrong, some entry never works as written, or a
+// file that can't be read or arguments that make no sense.
+enum : int { kCheckClean = 0, kCheckProblems = 1, kCheckFailed = 2 };
+
+std::string FormatText(const std::vector<TCheckedFile>& files, const TCheckSetup& setup);
+std::string FormatJson(const std::vector<TCheckedFile>& files);
+
+// args without the program name; paths in UTF-8.
+int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std::string& out, std::string& err);

@@ -1,0 +1,14 @@
+// brisklet-check's entry point where arguments and output are UTF-8 bytes.
+#include <cstdio>
+
+#include "cli.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string out;
+    std::string err;
+    const int status = RunCheck(args, TCheckSetup{}, out, err);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fwrite(err.data(), 1, err.size(), stderr);
+    return status;
+}
