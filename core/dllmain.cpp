@@ -1,5 +1,11 @@
 #include <windows.h>
 
+// The static C++ runtime's emergency exception pool (libstdc++, not declared
+// in its headers).
+namespace __gnu_cxx {
+void __freeres();
+}
+
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(module);
@@ -7,6 +13,9 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
         // Unloaded by FreeLibrary: give the class back so a reload registers
         // it against the new image. Fails harmlessly while a window lives.
         ::UnregisterClassW(L"BriskletMessageWindow", module);
+        // The pool lives on the process heap, which outlives us: give it
+        // back, or every load and unload of the plug-in leaks it.
+        __gnu_cxx::__freeres();
     }
     return TRUE;
 }

@@ -12,20 +12,16 @@ std::u16string StatusSelection;
 
 namespace {
 
-std::mutex& ValuesLock() {
-    static std::mutex lock;
-    return lock;
-}
+// Namespace-scope, not function-local: the first guarded static in the DLL
+// makes the C++ runtime create two semaphores that outlive FreeLibrary, so
+// each load and unload of the plug-in would leak them.
+std::mutex TheValuesLock;
+std::u16string TheCurrentLanguage = u"English";
+std::u16string TheModuleFileName;
 
-std::u16string& CurrentLanguageValue() {
-    static std::u16string value = u"English";
-    return value;
-}
-
-std::u16string& ModuleFileNameValue() {
-    static std::u16string value;
-    return value;
-}
+std::mutex& ValuesLock() { return TheValuesLock; }
+std::u16string& CurrentLanguageValue() { return TheCurrentLanguage; }
+std::u16string& ModuleFileNameValue() { return TheModuleFileName; }
 
 }  // namespace
 
