@@ -20,6 +20,12 @@ def unit(code):
     return b"\x80" + struct.pack(">H", code)
 
 
+def text(s):
+    """Any text in the targets' text form: ASCII as itself, other code units escaped."""
+    raw = s.encode("utf-16-be", "surrogatepass")
+    return b"".join(bytes([u]) if u < 0x80 else unit(u) for (u,) in struct.iter_unpack(">H", raw))
+
+
 def draws(*values):
     return b"".join(struct.pack(">I", v) for v in values)
 
@@ -71,6 +77,30 @@ ROTATION = {
 }
 
 
+# Translations: language (0 English, 1 english, 2 Russian, else the name),
+# a throwing dictionary flag, then source, dictionary and name, cut at FE.
+def lookup(language, throws, source, dictionary=b"", name=b""):
+    return bytes([language, throws]) + b"\xfe".join([source, dictionary, name])
+
+
+WAIT = b"Getting information about new version. Please wait"
+LANG_KEY = {
+    "english_marker": lookup(0, 0, b"One/nTwo/NThree  "),
+    "english_lower_case": lookup(1, 0, b" Version "),
+    "dots_found": lookup(2, 0, WAIT + b"...", WAIT + b"=" + text("Получение информации. Ждите")),
+    "space_before_dots": lookup(3, 0, b"Save ...", b"Save=Speichern\nCancel=", b"German"),
+    "empty_value": lookup(3, 0, b"Cancel", b"Cancel=", b"German"),
+    "dots_alone": lookup(3, 0, b"...", b"=x", b"German"),
+    "throwing_file": lookup(3, 1, b"Version", b"", b"Russian"),
+    "blank_source": lookup(3, 0, b" \t\r\n ", b"", b"Russian"),
+    "name_leaves_folder": lookup(3, 0, b"Cancel", b"Cancel=evil", b"..\\..\\evil"),
+    "name_with_colon": lookup(3, 0, b"Cancel", b"Cancel=evil", b"C:evil"),
+    "device_name": lookup(3, 0, b"Cancel", b"Cancel=evil", b"CON"),
+    "nul_in_key": lookup(3, 0, b"a\x00b", b"a=x", b"German"),
+    "translation_with_marker": lookup(3, 0, b"Help", b"Help=Hilfe/nmehr", b"German"),
+}
+
+
 def write(target, seeds):
     folder = ROOT / target
     shutil.rmtree(folder, ignore_errors=True)
@@ -83,6 +113,7 @@ def main():
     write("list", LIST)
     write("status_line", STATUS_LINE)
     write("rotation", ROTATION)
+    write("lang_key", LANG_KEY)
     for folder in sorted(ROOT.iterdir()):
         print(f"{folder.name}: {len(list(folder.iterdir()))} seeds")
 
