@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(cmake g++ clang libclang-rt-14-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-          wine64 xvfb x11-apps imagemagick zip unzip python3)
+          wine64 xvfb x11-apps x11-utils imagemagick zip unzip python3)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
