@@ -42,7 +42,7 @@ size_t FindMarkerAnyCase(std::u16string_view text) noexcept {
 
 class TChecker {
 public:
-    TChecker(TCheckReport& report) : FReport(report) {}
+    explicit TChecker(TCheckReport& report) : FReport(report) {}
 
     void Add(size_t line, TSeverity severity, TIssueCode code, std::string message, std::u16string_view entry) {
         FReport.Issues.push_back(TCheckIssue{line, severity, code, std::move(message), Utf16ToUtf8(entry)});
@@ -112,6 +112,8 @@ public:
     }
 
 private:
+    // For the message only (ParseStatusLine decides): "|" counts as a line
+    // end, as in the parser, so an empty last field is no field.
     static size_t CountFields(std::u16string_view entry) {
         std::u16string joined;
         for (const char16_t c : entry) {
