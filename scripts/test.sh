@@ -35,6 +35,7 @@ for t in tests/native/*.py; do
     [[ -e "$t" ]] && step "$(basename "$t")" python3 "$t"
 done
 step "Windows tests (64-bit, Wine)" ctest --preset win64
+step "hardening (fuzzing, sanitizers, hostile inputs)" ./scripts/harden.sh
 
 echo "test steps: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
