@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "win_handles.h"
 
@@ -45,8 +46,16 @@ bool FileExistsW(const std::wstring& path) noexcept {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
+namespace {
+
+// The file's bytes without zero-filling a buffer the read overwrites anyway.
+struct TFileBytes {
+    std::unique_ptr<uint8_t[]> Data;
+    size_t Size = 0;
+};
+
+bool ReadFileBytes(const std::wstring& path, TFileBytes& out) {
+    out = TFileBytes();
     TUniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
@@ -59,13 +68,14 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
         static_cast<uint64_t>(size.QuadPart) > kMaxListFileBytes) {
         return false;
     }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
+    const size_t total = static_cast<size_t>(size.QuadPart);
+    out.Data.reset(new uint8_t[total == 0 ? 1 : total]);
     size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+    while (done < total) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(total - done, 1u << 24));
         DWORD got = 0;
-        if (!::ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) {
-            bytes.clear();
+        if (!::ReadFile(file.get(), out.Data.get() + done, want, &got, nullptr)) {
+            out = TFileBytes();
             return false;
         }
         if (got == 0) {
@@ -73,7 +83,40 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
         }
         done += got;
     }
-    bytes.resize(done);
+    out.Size = done;
+    return true;
+}
+
+// Every code page Windows uses for ANSI keeps the bytes 0x01 to 0x7F as they
+// are when no lead byte comes before them (in the double-byte ones a byte
+// below 0x80 is a trail byte only after a lead byte of 0x81 or more). Checked
+// here rather than assumed: it costs a microsecond per load.
+bool AnsiKeepsAscii() noexcept {
+    char bytes[127];
+    wchar_t wide[127];
+    for (int i = 0; i < 127; ++i) {
+        bytes[i] = static_cast<char>(i + 1);
+    }
+    if (::MultiByteToWideChar(CP_ACP, 0, bytes, 127, wide, 127) != 127) {
+        return false;
+    }
+    for (int i = 0; i < 127; ++i) {
+        if (wide[i] != static_cast<wchar_t>(i + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    TFileBytes file;
+    if (!ReadFileBytes(path, file)) {
+        return false;
+    }
+    bytes.assign(file.Data.get(), file.Data.get() + file.Size);
     return true;
 }
 
@@ -83,11 +126,14 @@ void LoadListPath(const std::wstring& path, TTextList& list) noexcept {
         if (!FileExistsW(path)) {
             return;
         }
-        std::vector<uint8_t> bytes;
-        if (!ReadWholeFile(path, bytes)) {
+        TFileBytes file;
+        if (!ReadFileBytes(path, file)) {
             return;
         }
-        LoadListBytes(bytes.data(), bytes.size(), &AnsiToUtf16, list);
+        TAnsiCodePage codePage;
+        codePage.Convert = &AnsiToUtf16;
+        codePage.AsciiSame = AnsiKeepsAscii();
+        LoadListBytes(file.Data.get(), file.Size, codePage, list);
     } catch (...) {
         // Out of memory or any other failure: the list stays usable, empty.
         list.Clear();

@@ -68,11 +68,14 @@ void ApplyDrawnStatus(const TTextList& lines, const std::vector<uint32_t>& candi
 
 // Full mode's choice of icon: the range is the number of candidates, not of
 // selected icons, and 0 keeps the current icon.
-int32_t ChooseIcon(const std::vector<std::u16string_view>& selected, size_t candidateCount, int32_t current,
+uint32_t Bound(uint64_t n) noexcept {
+    return n > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
+                                                    : static_cast<uint32_t>(n);
+}
+
+int32_t ChooseIcon(const std::vector<std::u16string_view>& selected, uint64_t candidateCount, int32_t current,
                    TRandomSource& random) {
-    const uint32_t m = candidateCount > std::numeric_limits<uint32_t>::max()
-                           ? std::numeric_limits<uint32_t>::max()
-                           : static_cast<uint32_t>(candidateCount);
+    const uint32_t m = Bound(candidateCount);
     const uint32_t r = random.Below(m);
     int32_t chosen = current;
     if (r >= 1 && r <= selected.size() && ParseInt32(selected[r - 1], chosen)) {
@@ -83,7 +86,7 @@ int32_t ChooseIcon(const std::vector<std::u16string_view>& selected, size_t cand
 
 }  // namespace
 
-std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomSource& random) {
+std::optional<TExtendedStatus> DecideRotationByScan(const TRotationInput& in, TRandomSource& random) {
     if (!IsIconSelected(in.StatusSelection, in.Current.Icon)) {
         return std::nullopt;
     }
@@ -111,6 +114,128 @@ std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomS
     case WorkModeIcon: {
         std::vector<uint32_t> candidates;
         AppendCandidates(in.StatusLines, DecimalText(in.Current.Icon), candidates);
+        ApplyDrawnStatus(in.StatusLines, candidates, random, work);
+        work.XStatus = ExpandLineMarkers(work.XStatus);
+        break;
+    }
+    default:
+        break;
+    }
+    return work;
+}
+
+namespace {
+
+// Full and Icon mode's candidates as a concatenation of runs of the index,
+// never copied: a draw r is looked up run by run.
+class TCandidateRuns {
+public:
+    void Append(const TIconRun& run) {
+        if (run.Count > 0) {
+            FRuns.push_back(run);
+            FTotal += run.Count;
+        }
+    }
+    uint64_t Total() const noexcept { return FTotal; }
+    uint32_t At(uint64_t r) const noexcept {
+        for (const TIconRun& run : FRuns) {
+            if (r < run.Count) {
+                return run[static_cast<size_t>(r)];
+            }
+            r -= run.Count;
+        }
+        return 0;  // not reached for r below Total()
+    }
+
+private:
+    std::vector<TIconRun> FRuns;
+    uint64_t FTotal = 0;
+};
+
+// The entries that begin with piece + "|", for a piece that holds a "|"
+// itself. Its first field is the text before that "|", so they are among
+// that field's entries; each such piece is filtered once per run.
+class TBarPieces {
+public:
+    TIconRun Find(const TTextList& lines, std::u16string_view piece) {
+        for (size_t i = 0; i < FPieces.size(); ++i) {
+            if (FPieces[i] == piece) {
+                return RunOf(i);
+            }
+        }
+        const TIconRun field = lines.FindIconRun(piece.substr(0, piece.find(u'|')));
+        std::vector<uint32_t> matches;
+        for (uint32_t i = 0; i < field.Count; ++i) {
+            if (HasIconPrefix(lines[field[i]], piece)) {
+                matches.push_back(field[i]);
+            }
+        }
+        FPieces.push_back(piece);
+        FMatches.push_back(std::move(matches));
+        return RunOf(FPieces.size() - 1);
+    }
+
+private:
+    TIconRun RunOf(size_t i) const noexcept {
+        TIconRun run;
+        run.Positions = FMatches[i].data();
+        run.Count = static_cast<uint32_t>(FMatches[i].size());
+        return run;
+    }
+    std::vector<std::u16string_view> FPieces;
+    std::vector<std::vector<uint32_t>> FMatches;  // moving keeps each data() in place
+};
+
+TIconRun RunOfPiece(const TTextList& lines, std::u16string_view piece, TBarPieces& barPieces) {
+    if (piece.find(u'|') != std::u16string_view::npos) {
+        return barPieces.Find(lines, piece);
+    }
+    return lines.FindIconRun(piece);
+}
+
+void ApplyDrawnStatus(const TTextList& lines, const TCandidateRuns& candidates, TRandomSource& random,
+                      TExtendedStatus& work) {
+    if (candidates.Total() == 0) {
+        return;
+    }
+    const uint32_t r = random.Below(Bound(candidates.Total()));
+    ParseStatusLine(lines[candidates.At(r)], work.Icon, work.Status, work.XStatus);
+}
+
+}  // namespace
+
+std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomSource& random) {
+    const bool usesStatusLines = in.WorkMode == WorkModeFull || in.WorkMode == WorkModeIcon;
+    if (usesStatusLines && !in.StatusLines.Indexed()) {
+        return DecideRotationByScan(in, random);
+    }
+    if (!IsIconSelected(in.StatusSelection, in.Current.Icon)) {
+        return std::nullopt;
+    }
+    TExtendedStatus work = in.Current;
+    switch (in.WorkMode) {
+    case WorkModeXStatus:
+        if (const auto r = DrawIndex(in.TextLines.Count(), random)) {
+            work.XStatus = ExpandLineMarkers(in.TextLines[*r]);
+        }
+        break;
+    case WorkModeFull: {
+        const std::vector<std::u16string_view> selected = SelectedIcons(in.StatusSelection);
+        TCandidateRuns candidates;
+        TBarPieces barPieces;
+        for (const std::u16string_view piece : selected) {
+            candidates.Append(RunOfPiece(in.StatusLines, piece, barPieces));
+        }
+        const int32_t chosen = ChooseIcon(selected, candidates.Total(), in.Current.Icon, random);
+        // The chosen icon's run goes in a second time, as in the scan.
+        candidates.Append(in.StatusLines.FindIconRun(DecimalText(chosen)));
+        ApplyDrawnStatus(in.StatusLines, candidates, random, work);
+        work.XStatus = ExpandLineMarkers(work.XStatus);
+        break;
+    }
+    case WorkModeIcon: {
+        TCandidateRuns candidates;
+        candidates.Append(in.StatusLines.FindIconRun(DecimalText(in.Current.Icon)));
         ApplyDrawnStatus(in.StatusLines, candidates, random, work);
         work.XStatus = ExpandLineMarkers(work.XStatus);
         break;

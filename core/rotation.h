@@ -54,4 +54,12 @@ struct TRotationInput {
 // One run. Returns nothing when the current icon is not selected (nothing is
 // sent); otherwise the extended status to send, which is the current one
 // when nothing was drawn.
+//
+// With an indexed StatusLines a run takes time in the size of the selection,
+// not of the list: the candidates are the index's runs, read in place.
 std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomSource& random);
+
+// The same run by walking StatusLines once per selected icon, as the
+// candidates are defined; the indexed run gives the same result for the
+// same draws. Used for lists without an index.
+std::optional<TExtendedStatus> DecideRotationByScan(const TRotationInput& in, TRandomSource& random);

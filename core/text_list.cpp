@@ -1,8 +1,18 @@
 #include "text_list.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <stdexcept>
+
+// x86 processors get sixteen-byte steps where they have the instructions
+// (checked at run time); others take the word-at-a-time path.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define BRISKLET_X86_BLOCKS 1
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -246,23 +256,769 @@ std::vector<std::u16string_view> CutLines(std::u16string_view text) {
     return pieces;
 }
 
+// ---------------------------------------------------------------------------
+// The compact list, its index and the loader.
+//
+// A list file can be a whole joke book, and it is read on the host's
+// user-interface thread. So the bytes are decoded and cut in one pass, straight
+// into the list's final buffer, looking at eight bytes (or four UTF-16 code
+// units) at a time while they are plain text; the buffer is sized from a quick
+// count first, so a load holds the file, the text and the offsets, not a
+// second copy of the text.
+
+namespace {
+
+constexpr uint64_t kOnes8 = 0x0101010101010101ull;
+constexpr uint64_t kHigh8 = 0x8080808080808080ull;
+constexpr uint64_t kOnes16 = 0x0001000100010001ull;
+constexpr uint64_t kHigh16 = 0x8000800080008000ull;
+constexpr uint32_t kEmptySlot = 0xFFFFFFFFu;
+constexpr uint32_t kSingleEntry = 0x80000000u;
+
+inline uint64_t LoadWord(const uint8_t* p) noexcept {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline uint64_t SwapUnitBytes(uint64_t x) noexcept {
+    return ((x >> 8) & 0x00FF00FF00FF00FFull) | ((x & 0x00FF00FF00FF00FFull) << 8);
+}
+
+inline char16_t SwapUnit(char16_t c) noexcept { return static_cast<char16_t>((c >> 8) | (c << 8)); }
+
+// Nonzero when a byte of x is not plain ASCII text: below 0x0E (NUL and the
+// line ends), 0x7C to 0x7F ("|" and three neighbours) or 0x80 and up. Zero
+// means none is; a nonzero result may also flag plain bytes above a hit.
+inline uint64_t SpecialBytes(uint64_t x) noexcept {
+    return ((x - 0x0E * kOnes8) | (x + 0x04 * kOnes8) | x) & kHigh8;
+}
+
+// The same for four code units: below 0x0E or 0x7C to 0x7F.
+inline uint64_t SpecialUnits(uint64_t x) noexcept {
+    const uint64_t bar = x ^ (0x7C * kOnes16);
+    return (((x - 0x0E * kOnes16) & ~x) | ((bar - 0x04 * kOnes16) & ~bar)) & kHigh16;
+}
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleHost = false;
+#else
+constexpr bool kLittleHost = true;
+#endif
+
+// The first byte that SpecialBytes flags. Flags past a real hit come from
+// borrows and carries moving up, so the lowest flag is a real one.
+inline size_t FirstFlaggedByte(uint64_t flags) noexcept {
+#if defined(__GNUC__)
+    return static_cast<size_t>(kLittleHost ? __builtin_ctzll(flags) : __builtin_clzll(flags)) / 8;
+#else
+    for (size_t k = 0; k < 8; ++k) {
+        if (flags & (uint64_t(0x80) << (kLittleHost ? 8 * k : 56 - 8 * k))) {
+            return k;
+        }
+    }
+    return 8;
+#endif
+}
+
+// Stores the eight bytes of x, in memory order, as eight code units.
+inline void StoreWidened(char16_t* dst, uint64_t x) noexcept {
+    if (kLittleHost) {
+        auto spread = [](uint64_t v) {
+            v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
+            return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
+        };
+        const uint64_t lo = spread(x & 0xFFFFFFFFull);
+        const uint64_t hi = spread(x >> 32);
+        std::memcpy(dst, &lo, 8);
+        std::memcpy(dst + 4, &hi, 8);
+    } else {
+        uint8_t bytes[8];
+        std::memcpy(bytes, &x, 8);
+        for (size_t k = 0; k < 8; ++k) {
+            dst[k] = bytes[k];
+        }
+    }
+}
+
+// True when x holds four well-formed two-byte sequences: lead bytes C2..DF
+// at the even bytes, continuation bytes at the odd ones.
+inline bool IsFourPairs(uint64_t x) noexcept {
+    // Each 16-bit lane holds one sequence; where its lead byte sits in the
+    // lane depends on the host's byte order.
+    const int leadShift = kLittleHost ? 0 : 8;
+    const int nextShift = 8 - leadShift;
+    const uint64_t pattern = (0x00E0 * kOnes16) << leadShift | (0x00C0 * kOnes16) << nextShift;
+    const uint64_t shape = (0x00C0 * kOnes16) << leadShift | (0x0080 * kOnes16) << nextShift;
+    // C0 and C1 would be overlong: a lead needs one of its bits 1 to 4.
+    const uint64_t leadBits = x & ((0x001E * kOnes16) << leadShift);
+    const uint64_t someBit = (leadBits + ((0x007F * kOnes16) << leadShift)) & ((0x0080 * kOnes16) << leadShift);
+    return (x & pattern) == shape && someBit == ((0x0080 * kOnes16) << leadShift);
+}
+
+// Stores the four characters of a word that IsFourPairs accepts.
+inline void StoreFourPairs(char16_t* dst, uint64_t x) noexcept {
+    if (kLittleHost) {
+        const uint64_t units = ((x & (0x001F * kOnes16)) << 6) | ((x >> 8) & (0x003F * kOnes16));
+        std::memcpy(dst, &units, 8);
+    } else {
+        uint8_t bytes[8];
+        std::memcpy(bytes, &x, 8);
+        for (size_t k = 0; k < 4; ++k) {
+            dst[k] = static_cast<char16_t>(((bytes[2 * k] & 0x1Fu) << 6) | (bytes[2 * k + 1] & 0x3Fu));
+        }
+    }
+}
+
+// Adds up eight byte lanes of at most 255 each.
+inline size_t SumByteLanes(uint64_t lanes) noexcept {
+    uint64_t s = (lanes & 0x00FF00FF00FF00FFull) + ((lanes >> 8) & 0x00FF00FF00FF00FFull);
+    s = (s & 0x0000FFFF0000FFFFull) + ((s >> 16) & 0x0000FFFF0000FFFFull);
+    return static_cast<size_t>((s & 0xFFFFFFFFull) + (s >> 32));
+}
+
+#if BRISKLET_X86_BLOCKS
+
+bool gBlockSteps = true;
+
+bool HasSse2() noexcept {
+    static const bool has = __builtin_cpu_supports("sse2");
+    return has && gBlockSteps;
+}
+
+// MeasureBytes sixteen bytes a step: counts in byte lanes, summed before
+// they can overflow. Stops before a block with a NUL; returns the bytes done.
+__attribute__((target("sse2"))) size_t MeasureBlocks(const uint8_t* data, size_t size, size_t& continuation,
+                                                     size_t& fourByte, bool& high) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i contTotal = zero;
+    __m128i fourTotal = zero;
+    __m128i any = zero;
+    size_t i = 0;
+    while (i + 16 <= size) {
+        __m128i contLanes = zero;
+        __m128i fourLanes = zero;
+        bool nul = false;
+        for (int k = 0; k < 255 && i + 16 <= size; ++k, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) != 0) {
+                nul = true;
+                break;
+            }
+            any = _mm_or_si128(any, v);
+            // Signed compares: 80..BF are below -64, F0..FF above -17 and negative.
+            contLanes = _mm_sub_epi8(contLanes, _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xC0))));
+            fourLanes = _mm_sub_epi8(fourLanes, _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(0xEF))),
+                                                              _mm_cmplt_epi8(v, zero)));
+        }
+        contTotal = _mm_add_epi64(contTotal, _mm_sad_epu8(contLanes, zero));
+        fourTotal = _mm_add_epi64(fourTotal, _mm_sad_epu8(fourLanes, zero));
+        if (nul) {
+            break;
+        }
+    }
+    uint64_t sums[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), contTotal);
+    continuation += static_cast<size_t>(sums[0] + sums[1]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sums), fourTotal);
+    fourByte += static_cast<size_t>(sums[0] + sums[1]);
+    high = high || _mm_movemask_epi8(any) != 0;
+    return i;
+}
+#endif
+
+struct TByteCounts {
+    size_t TextEnd = 0;  // the first NUL, or the size
+    size_t Units = 0;    // UTF-16 units of the bytes before it, read as valid UTF-8
+    bool HighBytes = false;
+};
+
+// Sizes the text before decoding it: each byte but a continuation byte
+// starts one code unit, a four-byte sequence two.
+TByteCounts MeasureBytes(const uint8_t* data, size_t size) noexcept {
+    size_t continuation = 0;
+    size_t fourByte = 0;
+    uint64_t continuationLanes = 0;
+    uint64_t fourByteLanes = 0;
+    unsigned pending = 0;
+    bool high = false;
+    size_t i = 0;
+#if BRISKLET_X86_BLOCKS
+    if (HasSse2()) {
+        i = MeasureBlocks(data, size, continuation, fourByte, high);
+    }
+#endif
+    for (; i + 8 <= size; i += 8) {
+        const uint64_t x = LoadWord(data + i);
+        if ((((x - kOnes8) | x) & kHigh8) == 0) {
+            continue;  // ASCII without a NUL
+        }
+        if (((x - kOnes8) & ~x & kHigh8) != 0) {
+            break;  // a NUL: the byte loop below finds it
+        }
+        high = true;
+        continuationLanes += (x & ~(x << 1) & kHigh8) >> 7;
+        fourByteLanes += (x & (x << 1) & (x << 2) & (x << 3) & kHigh8) >> 7;
+        if (++pending == 255) {
+            continuation += SumByteLanes(continuationLanes);
+            fourByte += SumByteLanes(fourByteLanes);
+            continuationLanes = fourByteLanes = 0;
+            pending = 0;
+        }
+    }
+    continuation += SumByteLanes(continuationLanes);
+    fourByte += SumByteLanes(fourByteLanes);
+    for (; i < size && data[i] != 0; ++i) {
+        const uint8_t b = data[i];
+        if (b >= 0x80) {
+            high = true;
+            continuation += (b & 0xC0u) == 0x80u;
+            fourByte += b >= 0xF0;
+        }
+    }
+    TByteCounts counts;
+    counts.TextEnd = i;
+    counts.Units = i - continuation + fourByte;
+    counts.HighBytes = high;
+    return counts;
+}
+
+uint32_t HashUnits(const char16_t* p, size_t n) noexcept {
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < n; ++i) {
+        h = (h ^ p[i]) * 16777619u;
+    }
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
+// A slot in 0..size-1 from the hash's high bits.
+inline size_t SlotOf(uint32_t hash, size_t size) noexcept {
+    return static_cast<size_t>((static_cast<uint64_t>(hash) * size) >> 32);
+}
+
+TListEncoding MarkOf(const uint8_t* data, size_t size) noexcept {
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+        return TListEncoding::Utf16Le;
+    }
+    if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
+        return TListEncoding::Utf16Be;
+    }
+    if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+        return TListEncoding::Utf8Bom;
+    }
+    return TListEncoding::Ansi;
+}
+
+bool LittleEndianHost() noexcept {
+    const uint16_t probe = 1;
+    uint8_t first;
+    std::memcpy(&first, &probe, 1);
+    return first == 1;
+}
+
+// CutBytes stores a word of ASCII whole even when only its first bytes
+// belong to the text so far, so the buffer has room for eight units more.
+constexpr size_t kWordSlack = 8;
+
+#if BRISKLET_X86_BLOCKS
+// Plain ASCII mixed with two-byte sequences, sixteen bytes a step, on x86
+// processors with SSSE3 (checked at run time; others take the word-at-a-time
+// path). Each byte gives a code unit in its lane, and a shuffle from a table
+// drops the lanes of continuation bytes.
+struct TPackTable {
+    uint8_t Shuffle[256][16];  // by the lanes to keep, as a bit mask
+    uint8_t Count[256];
+};
+
+constexpr TPackTable MakePackTable() {
+    TPackTable table{};
+    for (unsigned keep = 0; keep < 256; ++keep) {
+        unsigned k = 0;
+        for (unsigned lane = 0; lane < 8; ++lane) {
+            if (keep & (1u << lane)) {
+                table.Shuffle[keep][2 * k] = static_cast<uint8_t>(2 * lane);
+                table.Shuffle[keep][2 * k + 1] = static_cast<uint8_t>(2 * lane + 1);
+                ++k;
+            }
+        }
+        for (unsigned rest = 2 * k; rest < 16; ++rest) {
+            table.Shuffle[keep][rest] = 0x80;
+        }
+        table.Count[keep] = static_cast<uint8_t>(k);
+    }
+    return table;
+}
+
+constexpr TPackTable kPackTable = MakePackTable();
+
+bool HasSsse3() noexcept {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has && gBlockSteps;
+}
+
+#endif
+
+// The converter is handed pieces of this size, cut where it starts afresh.
+constexpr size_t kAnsiChunk = 64 * 1024;
+
+}  // namespace
+
+// Writes entries into a list's buffer as a decoder finds them, and notes the
+// entries that have a "|" for the index.
+class TListBuilder {
+public:
+    void Reserve(size_t units) { Grow(units); }
+
+    // Bytes as UTF-8 (ASCII included). Strict stops at the first malformed
+    // sequence and returns false; otherwise each becomes U+FFFD.
+    template <bool Strict>
+    bool CutBytes(const uint8_t* p, size_t n);
+
+    // Code units, byte-swapped when Swap. Returns true at a NUL.
+    template <bool Swap>
+    bool CutUnits(const uint8_t* src, size_t units);
+
+    void Finish(TTextList& list);
+#if BRISKLET_X86_BLOCKS
+    size_t CutShortSequences(const uint8_t* p, size_t from, size_t n);
+#endif
+    void Reset() {
+        FLen = 0;
+        FEntryStart = 0;
+        FKeyDone = false;
+        FAfterCr = false;
+        FEnds.clear();
+        FKeyed.clear();
+    }
+
+private:
+    void Grow(size_t more);
+    void Put(char32_t c) noexcept { FBuf.get()[FLen++] = static_cast<char16_t>(c); }
+    void EndEntry() {
+        if (FLen > std::numeric_limits<uint32_t>::max()) {
+            throw std::length_error("text list too large");
+        }
+        FEnds.push_back(static_cast<uint32_t>(FLen));
+        FEntryStart = FLen;
+        FKeyDone = false;
+    }
+    void Bar() {
+        if (!FKeyDone) {
+            FKeyDone = true;
+            const uint32_t hash = HashUnits(FBuf.get() + FEntryStart, FLen - FEntryStart);
+            FKeyed.push_back((static_cast<uint64_t>(hash) << 32) | static_cast<uint32_t>(FEnds.size()));
+        }
+        Put(u'|');
+    }
+
+    std::unique_ptr<char16_t, TTextList::TFree> FBuf;
+    size_t FLen = 0;
+    size_t FCap = 0;
+    size_t FEntryStart = 0;
+    bool FKeyDone = false;  // the current entry's first "|" is noted
+    bool FAfterCr = false;  // the last piece of text ended in CR
+    std::vector<uint32_t> FEnds;
+    std::vector<uint64_t> FKeyed;  // hash of the first field << 32 | entry
+};
+
+void TListBuilder::Grow(size_t more) {
+    if (FCap - FLen >= more) {
+        return;
+    }
+    size_t want = FLen + more;
+    if (FCap > 0) {
+        want = std::max(want, FCap + FCap / 2);
+    }
+    if (want > std::numeric_limits<size_t>::max() / sizeof(char16_t)) {
+        throw std::bad_alloc();
+    }
+    void* grown = std::realloc(FBuf.get(), want * sizeof(char16_t));
+    if (!grown) {
+        throw std::bad_alloc();
+    }
+    FBuf.release();
+    FBuf.reset(static_cast<char16_t*>(grown));
+    FCap = want;
+}
+
+#if BRISKLET_X86_BLOCKS
+// Cuts from p + from while at least 17 bytes are left (a step reads one byte
+// past its sixteen): plain ASCII, well-formed two-byte sequences and line
+// ends. Stops at any other byte and returns the bytes it took. Up to eight
+// units after the text may be overwritten.
+__attribute__((target("ssse3"))) size_t TListBuilder::CutShortSequences(const uint8_t* p, size_t from, size_t n) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low5 = _mm_set1_epi16(0x1F);
+    const __m128i low6 = _mm_set1_epi16(0x3F);
+    char16_t* const out = FBuf.get();
+    size_t j = from;
+    size_t w = FLen;
+    while (j + 17 <= n) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
+        // Signed compares: bytes from 0x80 up are negative.
+        const __m128i plain =
+            _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(0x0D)), _mm_cmplt_epi8(v, _mm_set1_epi8(0x7C)));
+        const unsigned plainBits = static_cast<unsigned>(_mm_movemask_epi8(plain));
+        if (plainBits == 0xFFFFu) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w + 8), _mm_unpackhi_epi8(v, zero));
+            w += 16;
+            j += 16;
+            continue;
+        }
+        const __m128i cont = _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xC0)));
+        const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(static_cast<char>(0xC1))),
+                                           _mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0))));
+        const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
+        const unsigned conts = static_cast<unsigned>(_mm_movemask_epi8(cont));
+        // A continuation byte must follow a lead byte, and only there.
+        const unsigned bad = (~(plainBits | leads | conts) & 0xFFFFu) | (conts ^ ((leads << 1) & 0xFFFFu));
+        unsigned take = bad ? static_cast<unsigned>(__builtin_ctz(bad)) : 16u;
+        if (take > 0 && ((leads >> (take - 1)) & 1u)) {
+            --take;  // its continuation byte is not in this step
+        }
+        if (take > 0) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j + 1));
+            const unsigned keep = ~conts & ((1u << take) - 1u);
+            const __m128i leadLo = _mm_unpacklo_epi8(lead, lead);
+            const __m128i leadHi = _mm_unpackhi_epi8(lead, lead);
+            const __m128i byteLo = _mm_unpacklo_epi8(v, zero);
+            const __m128i byteHi = _mm_unpackhi_epi8(v, zero);
+            const __m128i pairLo = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(byteLo, low5), 6),
+                                                _mm_and_si128(_mm_unpacklo_epi8(next, zero), low6));
+            const __m128i pairHi = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(byteHi, low5), 6),
+                                                _mm_and_si128(_mm_unpackhi_epi8(next, zero), low6));
+            const __m128i unitLo = _mm_or_si128(_mm_and_si128(leadLo, pairLo), _mm_andnot_si128(leadLo, byteLo));
+            const __m128i unitHi = _mm_or_si128(_mm_and_si128(leadHi, pairHi), _mm_andnot_si128(leadHi, byteHi));
+            const unsigned keepLo = keep & 0xFFu;
+            const unsigned keepHi = keep >> 8;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w),
+                             _mm_shuffle_epi8(unitLo, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                          kPackTable.Shuffle[keepLo]))));
+            w += kPackTable.Count[keepLo];
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w),
+                             _mm_shuffle_epi8(unitHi, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                          kPackTable.Shuffle[keepHi]))));
+            w += kPackTable.Count[keepHi];
+            j += take;
+        }
+        if (bad == 0) {
+            continue;
+        }
+        // Line ends are the one stop of every line: take them here.
+        const uint8_t b = p[j];
+        if (b == u'\n' || b == u'\r') {
+            FLen = w;
+            EndEntry();
+            j += (b == u'\r' && p[j + 1] == u'\n') ? 2 : 1;
+            continue;
+        }
+        if (take == 0) {
+            break;
+        }
+    }
+    FLen = w;
+    return j - from;
+}
+#endif
+
+template <bool Strict>
+bool TListBuilder::CutBytes(const uint8_t* p, size_t n) {
+    bool roomForAll = false;
+    size_t j = 0;
+#if BRISKLET_X86_BLOCKS
+    const bool blocks = HasSsse3();
+#endif
+    while (j < n) {
+#if BRISKLET_X86_BLOCKS
+        if (blocks && j + 17 <= n) {
+            j += CutShortSequences(p, j, n);
+        }
+#endif
+        // The hot loop keeps the buffer and length in locals: stores through
+        // the buffer would otherwise make the compiler reload both.
+        char16_t* const out = FBuf.get();
+        size_t used = FLen;
+        while (j < n) {
+            if (j + 8 <= n) {
+                const uint64_t x = LoadWord(p + j);
+                const uint64_t special = SpecialBytes(x);
+                StoreWidened(out + used, x);
+                if (special == 0) {  // eight plain ASCII bytes
+                    used += 8;
+                    j += 8;
+                    continue;
+                }
+                if (const size_t plain = FirstFlaggedByte(special)) {
+                    used += plain;  // plain ASCII up to the first other byte
+                    j += plain;
+                    continue;
+                }
+                if (IsFourPairs(x)) {  // a run of Cyrillic, Greek, ...
+                    StoreFourPairs(out + used, x);
+                    used += 4;
+                    j += 8;
+                    continue;
+                }
+            }
+            // One character of plain ASCII or a two-byte sequence, decoded
+            // without branching on which.
+            const uint32_t b0 = p[j];
+            const uint32_t b1 = j + 1 < n ? p[j + 1] : 0u;
+            const uint32_t one = static_cast<uint8_t>(b0 - 0x0E) < 0x7C - 0x0E;
+            const uint32_t two = (static_cast<uint8_t>(b0 - 0xC2) < 0xE0 - 0xC2) & ((b1 & 0xC0u) == 0x80u);
+            if ((one | two) == 0) {
+                break;
+            }
+            const uint32_t pair = ((b0 & 0x1Fu) << 6) | (b1 & 0x3Fu);
+            out[used++] = static_cast<char16_t>(b0 ^ ((b0 ^ pair) & (0u - two)));
+            j += 1 + two;
+        }
+        FLen = used;
+        if (j >= n) {
+            break;
+        }
+        // One step of anything else: line ends, "|", NUL, longer sequences,
+        // malformed ones.
+        const uint8_t b = p[j];
+        if (b < 0x80) {
+            if (b == u'|') {
+                Bar();
+                ++j;
+            } else if (b == u'\n') {
+                EndEntry();
+                ++j;
+            } else if (b == u'\r') {
+                EndEntry();
+                j += (j + 1 < n && p[j + 1] == u'\n') ? 2 : 1;
+            } else if (b == 0) {
+                return true;
+            } else {
+                Put(b);
+                ++j;
+            }
+            continue;
+        }
+        char32_t cp;
+        const size_t len = Utf8SequenceLength(p + j, n - j, cp);
+        if (len != 0) {
+            if (cp < 0x10000) {
+                Put(cp);
+            } else {
+                cp -= 0x10000;
+                Put(0xD800 + (cp >> 10));
+                Put(0xDC00 + (cp & 0x3FF));
+            }
+            j += len;
+            continue;
+        }
+        if (Strict) {
+            return false;
+        }
+        // A stray continuation byte gives a unit the count did not expect;
+        // no byte gives more than one from here on.
+        if (!roomForAll) {
+            Grow(n - j + 8);
+            roomForAll = true;
+        }
+        Put(kReplacement);
+        j += MalformedLength(p + j, n - j);
+    }
+    return true;
+}
+
+template <bool Swap>
+bool TListBuilder::CutUnits(const uint8_t* src, size_t units) {
+    auto unitAt = [src](size_t k) noexcept {
+        char16_t c;
+        std::memcpy(&c, src + 2 * k, 2);
+        return Swap ? SwapUnit(c) : c;
+    };
+    Grow(units);
+    size_t i = 0;
+    if (FAfterCr && units > 0 && unitAt(0) == u'\n') {
+        i = 1;
+    }
+    FAfterCr = false;
+    while (i < units) {
+        size_t j = i;
+        for (; j + 4 <= units; j += 4) {
+            uint64_t x = LoadWord(src + 2 * j);
+            if (Swap) {
+                x = SwapUnitBytes(x);
+            }
+            if (SpecialUnits(x) != 0) {
+                break;
+            }
+        }
+        if (j > i) {
+            if (Swap) {
+                char16_t* dst = FBuf.get() + FLen;
+                for (size_t k = i; k < j; ++k) {
+                    *dst++ = unitAt(k);
+                }
+            } else {
+                std::memcpy(FBuf.get() + FLen, src + 2 * i, (j - i) * 2);
+            }
+            FLen += j - i;
+        }
+        const size_t stop = std::min(j + 4, units);
+        while (j < stop) {
+            const char16_t c = unitAt(j);
+            ++j;
+            if (c == u'|') {
+                Bar();
+            } else if (c == u'\n') {
+                EndEntry();
+            } else if (c == u'\r') {
+                EndEntry();
+                if (j < units) {
+                    j += unitAt(j) == u'\n';
+                } else {
+                    FAfterCr = true;
+                }
+            } else if (c == 0) {
+                return true;
+            } else {
+                Put(c);
+            }
+        }
+        i = j;
+    }
+    return false;
+}
+
+void TListBuilder::Finish(TTextList& list) {
+    // Text after the last line end forms the last entry.
+    if (FLen > FEntryStart) {
+        EndEntry();
+    }
+    if (FLen == 0) {
+        FBuf.reset();
+        FCap = 0;
+    } else if (FCap > FLen) {
+        // Shrinking a block stays in place, so the spare room goes back
+        // without a second copy of the text.
+        if (void* shrunk = std::realloc(FBuf.get(), FLen * sizeof(char16_t))) {
+            FBuf.release();
+            FBuf.reset(static_cast<char16_t*>(shrunk));
+            FCap = FLen;
+        }
+    }
+    FEnds.shrink_to_fit();
+    list.Clear();
+    list.FText = std::move(FBuf);
+    list.FTextSize = FLen;
+    list.FTextCapacity = FCap;
+    list.FEnds = std::move(FEnds);
+    FCap = 0;
+    std::vector<uint64_t> keyed = std::move(FKeyed);
+    Reset();
+    list.BuildIndexFrom(keyed);
+}
+
+void TTextList::TFree::operator()(char16_t* p) const noexcept {
+    std::free(p);
+}
+
+TTextList::TTextList(const TTextList& other)
+    : FEnds(other.FEnds),
+      FIndexed(other.FIndexed),
+      FSlots(other.FSlots),
+      FGroupStarts(other.FGroupStarts),
+      FGroupPositions(other.FGroupPositions) {
+    if (other.FTextSize > 0) {
+        FText.reset(static_cast<char16_t*>(std::malloc(other.FTextSize * sizeof(char16_t))));
+        if (!FText) {
+            throw std::bad_alloc();
+        }
+        std::memcpy(FText.get(), other.FText.get(), other.FTextSize * sizeof(char16_t));
+        FTextSize = FTextCapacity = other.FTextSize;
+    }
+}
+
+TTextList& TTextList::operator=(const TTextList& other) {
+    if (this != &other) {
+        TTextList copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+TTextList::TTextList(TTextList&& other) noexcept
+    : FText(std::move(other.FText)),
+      FTextSize(other.FTextSize),
+      FTextCapacity(other.FTextCapacity),
+      FEnds(std::move(other.FEnds)),
+      FIndexed(other.FIndexed),
+      FSlots(std::move(other.FSlots)),
+      FGroupStarts(std::move(other.FGroupStarts)),
+      FGroupPositions(std::move(other.FGroupPositions)) {
+    other.Clear();
+}
+
+TTextList& TTextList::operator=(TTextList&& other) noexcept {
+    if (this != &other) {
+        FText = std::move(other.FText);
+        FTextSize = other.FTextSize;
+        FTextCapacity = other.FTextCapacity;
+        FEnds = std::move(other.FEnds);
+        FIndexed = other.FIndexed;
+        FSlots = std::move(other.FSlots);
+        FGroupStarts = std::move(other.FGroupStarts);
+        FGroupPositions = std::move(other.FGroupPositions);
+        other.Clear();
+    }
+    return *this;
+}
+
 std::u16string_view TTextList::operator[](size_t index) const noexcept {
     const size_t begin = index == 0 ? 0 : FEnds[index - 1];
-    return std::u16string_view(FText).substr(begin, FEnds[index] - begin);
+    return std::u16string_view(FText.get() + begin, FEnds[index] - begin);
 }
 
 void TTextList::Clear() noexcept {
     // Give the memory back: a reload of a big file must not keep two copies.
-    std::u16string().swap(FText);
+    FText.reset();
+    FTextSize = FTextCapacity = 0;
     std::vector<uint32_t>().swap(FEnds);
+    FIndexed = false;
+    std::vector<uint32_t>().swap(FSlots);
+    std::vector<uint32_t>().swap(FGroupStarts);
+    std::vector<uint32_t>().swap(FGroupPositions);
 }
 
 void TTextList::Add(std::u16string_view entry) {
-    if (FText.size() + entry.size() > std::numeric_limits<uint32_t>::max()) {
+    if (FTextSize + entry.size() > std::numeric_limits<uint32_t>::max()) {
         throw std::length_error("text list too large");
     }
-    FText.append(entry);
-    FEnds.push_back(static_cast<uint32_t>(FText.size()));
+    if (FTextCapacity - FTextSize < entry.size()) {
+        const size_t want = std::max(FTextSize + entry.size(), FTextCapacity + FTextCapacity / 2 + 16);
+        void* grown = std::realloc(FText.get(), want * sizeof(char16_t));
+        if (!grown) {
+            throw std::bad_alloc();
+        }
+        FText.release();
+        FText.reset(static_cast<char16_t*>(grown));
+        FTextCapacity = want;
+    }
+    // The offset first: if it cannot be stored, the list is as it was.
+    FEnds.push_back(static_cast<uint32_t>(FTextSize + entry.size()));
+    if (!entry.empty()) {
+        std::memcpy(FText.get() + FTextSize, entry.data(), entry.size() * sizeof(char16_t));
+    }
+    FTextSize += entry.size();
+    if (FIndexed) {
+        FIndexed = false;
+        std::vector<uint32_t>().swap(FSlots);
+        std::vector<uint32_t>().swap(FGroupStarts);
+        std::vector<uint32_t>().swap(FGroupPositions);
+    }
 }
 
 void TTextList::Assign(std::u16string text) {
@@ -274,51 +1030,286 @@ void TTextList::Assign(std::u16string text) {
     if (text.size() > std::numeric_limits<uint32_t>::max()) {
         throw std::length_error("text list too large");
     }
-    // Cut in place: entries move down over the line ends they lose.
-    std::vector<uint32_t> ends;
-    char16_t* buf = text.empty() ? nullptr : &text[0];
-    const size_t n = text.size();
-    size_t write = 0;
-    size_t i = 0;
-    size_t start = 0;
-    while (i < n) {
-        const char16_t c = buf[i];
-        if (!IsLineEnd(c)) {
-            ++i;
-            continue;
+    TListBuilder builder;
+    builder.CutUnits<false>(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    std::u16string().swap(text);
+    builder.Finish(*this);
+}
+
+void TTextList::BuildIndex() {
+    std::vector<uint64_t> keyed;
+    for (size_t i = 0; i < Count(); ++i) {
+        const std::u16string_view entry = (*this)[i];
+        const size_t bar = entry.find(u'|');
+        if (bar != std::u16string_view::npos) {
+            const uint32_t hash = HashUnits(entry.data(), bar);
+            keyed.push_back((static_cast<uint64_t>(hash) << 32) | static_cast<uint32_t>(i));
         }
-        const size_t len = i - start;
-        if (write != start && len > 0) {
-            std::memmove(buf + write, buf + start, len * sizeof(char16_t));
-        }
-        write += len;
-        ends.push_back(static_cast<uint32_t>(write));
-        i += (c == u'\r' && i + 1 < n && buf[i + 1] == u'\n') ? 2 : 1;
-        start = i;
     }
-    if (start < n) {
-        const size_t len = n - start;
-        if (write != start) {
-            std::memmove(buf + write, buf + start, len * sizeof(char16_t));
-        }
-        write += len;
-        ends.push_back(static_cast<uint32_t>(write));
+    BuildIndexFrom(keyed);
+}
+
+bool TTextList::FirstFieldIs(uint32_t entry, std::u16string_view field) const noexcept {
+    const std::u16string_view text = (*this)[entry];
+    return text.size() > field.size() && text[field.size()] == u'|' &&
+           text.compare(0, field.size(), field) == 0;
+}
+
+void TTextList::BuildIndexFrom(std::vector<uint64_t>& keyed) {
+    FIndexed = false;
+    std::vector<uint32_t>().swap(FSlots);
+    std::vector<uint32_t>().swap(FGroupStarts);
+    std::vector<uint32_t>().swap(FGroupPositions);
+    // Positions keep the top bit free for the slots' single entries.
+    if (Count() >= kSingleEntry) {
+        return;
     }
-    text.resize(write);
-    text.shrink_to_fit();
-    ends.shrink_to_fit();
-    FText = std::move(text);
-    FEnds = std::move(ends);
+
+    // Group the first fields in order of first appearance, in a scratch
+    // table that grows with the number of different fields.
+    struct TGroup {
+        uint32_t Hash;
+        uint32_t First;   // its first entry
+        uint32_t Length;  // of the field
+        uint32_t Count;
+        uint32_t Cursor;
+    };
+    std::vector<TGroup> groups;
+    std::vector<uint32_t> scratch(16, kEmptySlot);
+    auto place = [&scratch](uint32_t hash, uint32_t group) {
+        size_t s = hash & (scratch.size() - 1);
+        while (scratch[s] != kEmptySlot) {
+            s = (s + 1) & (scratch.size() - 1);
+        }
+        scratch[s] = group;
+    };
+    for (uint64_t& k : keyed) {
+        const uint32_t entry = static_cast<uint32_t>(k);
+        const uint32_t hash = static_cast<uint32_t>(k >> 32);
+        const std::u16string_view text = (*this)[entry];
+        const uint32_t length = static_cast<uint32_t>(text.find(u'|'));
+        const std::u16string_view field = text.substr(0, length);
+        size_t s = hash & (scratch.size() - 1);
+        uint32_t g;
+        for (;;) {
+            g = scratch[s];
+            if (g == kEmptySlot) {
+                g = static_cast<uint32_t>(groups.size());
+                groups.push_back(TGroup{hash, entry, length, 0, 0});
+                scratch[s] = g;
+                if (groups.size() * 3 > scratch.size() * 2) {
+                    std::vector<uint32_t>(scratch.size() * 2, kEmptySlot).swap(scratch);
+                    for (uint32_t h = 0; h < groups.size(); ++h) {
+                        place(groups[h].Hash, h);
+                    }
+                }
+                break;
+            }
+            const TGroup& group = groups[g];
+            if (group.Hash == hash && group.Length == length && FirstFieldIs(group.First, field)) {
+                break;
+            }
+            s = (s + 1) & (scratch.size() - 1);
+        }
+        ++groups[g].Count;
+        k = (static_cast<uint64_t>(g) << 32) | entry;
+    }
+    std::vector<uint32_t>().swap(scratch);
+
+    // Fields of several entries get a run of positions in list order; a field
+    // of one entry keeps its position in its slot.
+    size_t positions = 0;
+    size_t runs = 0;
+    for (const TGroup& group : groups) {
+        if (group.Count > 1) {
+            positions += group.Count;
+            ++runs;
+        }
+    }
+    FGroupStarts.reserve(runs + 1);
+    uint32_t start = 0;
+    for (TGroup& group : groups) {
+        if (group.Count > 1) {
+            FGroupStarts.push_back(start);
+            group.Cursor = start;
+            start += group.Count;
+        }
+    }
+    FGroupStarts.push_back(start);
+    FGroupPositions.resize(positions);
+    for (const uint64_t k : keyed) {
+        TGroup& group = groups[static_cast<size_t>(k >> 32)];
+        if (group.Count > 1) {
+            FGroupPositions[group.Cursor++] = static_cast<uint32_t>(k);
+        }
+    }
+
+    // The lasting table: two thirds full at most.
+    if (!groups.empty()) {
+        FSlots.assign(groups.size() + groups.size() / 2 + 1, kEmptySlot);
+        uint32_t run = 0;
+        for (const TGroup& group : groups) {
+            const uint32_t value = group.Count > 1 ? run++ : (kSingleEntry | group.First);
+            size_t s = SlotOf(group.Hash, FSlots.size());
+            while (FSlots[s] != kEmptySlot) {
+                s = s + 1 == FSlots.size() ? 0 : s + 1;
+            }
+            FSlots[s] = value;
+        }
+    }
+    FIndexed = true;
+}
+
+TIconRun TTextList::FindIconRun(std::u16string_view field) const noexcept {
+    TIconRun run;
+    if (!FIndexed || FSlots.empty()) {
+        return run;
+    }
+    size_t s = SlotOf(HashUnits(field.data(), field.size()), FSlots.size());
+    for (;;) {
+        const uint32_t value = FSlots[s];
+        if (value == kEmptySlot) {
+            return run;
+        }
+        if (value & kSingleEntry) {
+            const uint32_t entry = value & ~kSingleEntry;
+            if (FirstFieldIs(entry, field)) {
+                run.Count = 1;
+                run.Single = entry;
+                return run;
+            }
+        } else {
+            const uint32_t start = FGroupStarts[value];
+            if (FirstFieldIs(FGroupPositions[start], field)) {
+                run.Positions = FGroupPositions.data() + start;
+                run.Count = FGroupStarts[value + 1] - start;
+                return run;
+            }
+        }
+        s = s + 1 == FSlots.size() ? 0 : s + 1;
+    }
+}
+
+size_t TTextList::IndexMemoryUsed() const noexcept {
+    return (FSlots.capacity() + FGroupStarts.capacity() + FGroupPositions.capacity()) * sizeof(uint32_t);
 }
 
 size_t TTextList::MemoryUsed() const noexcept {
-    return FText.capacity() * sizeof(char16_t) + FEnds.capacity() * sizeof(uint32_t);
+    return FTextCapacity * sizeof(char16_t) + FEnds.capacity() * sizeof(uint32_t) + IndexMemoryUsed();
+}
+
+namespace {
+
+// Code page text goes to the converter in pieces, so that the whole file is
+// never held twice as UTF-16. A piece ends after a byte below 0x30: in the
+// double-byte code pages that byte is a character of its own (lead and
+// trail bytes are 0x40 and up), so the converter is in its initial state
+// after it and the pieces convert as the whole would.
+void CutAnsi(const uint8_t* data, size_t size, TAnsiToUtf16 convert, TListBuilder& builder) {
+    builder.Reserve(size);
+    std::u16string piece;
+    size_t pos = 0;
+    while (pos < size) {
+        size_t end = size;
+        if (size - pos > kAnsiChunk) {
+            end = pos + kAnsiChunk;
+            size_t cut = end;
+            while (cut > pos && data[cut - 1] >= 0x30) {
+                --cut;
+            }
+            if (cut == pos) {
+                while (end < size && data[end - 1] >= 0x30) {
+                    ++end;
+                }
+            } else {
+                end = cut;
+            }
+        }
+        piece.clear();
+        convert(reinterpret_cast<const char*>(data + pos), end - pos, piece);
+        if (builder.CutUnits<false>(reinterpret_cast<const uint8_t*>(piece.data()), piece.size())) {
+            return;  // a NUL ends the text
+        }
+        pos = end;
+    }
+}
+
+}  // namespace
+
+void UseBlockSteps(bool on) noexcept {
+#if BRISKLET_X86_BLOCKS
+    gBlockSteps = on;
+#else
+    (void)on;
+#endif
+}
+
+void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,
+                   TListEncoding* detected) {
+    list.Clear();
+    TListBuilder builder;
+    TListEncoding encoding = MarkOf(data, size);
+    switch (encoding) {
+    case TListEncoding::Utf16Le:
+    case TListEncoding::Utf16Be: {
+        const size_t units = (size - 2) / 2;  // an odd last byte is ignored
+        const bool swap = (encoding == TListEncoding::Utf16Be) == LittleEndianHost();
+        builder.Reserve(units);
+        if (swap) {
+            builder.CutUnits<true>(data + 2, units);
+        } else {
+            builder.CutUnits<false>(data + 2, units);
+        }
+        break;
+    }
+    case TListEncoding::Utf8Bom: {
+        const TByteCounts counts = MeasureBytes(data + 3, size - 3);
+        builder.Reserve(counts.Units + kWordSlack);
+        builder.CutBytes<false>(data + 3, counts.TextEnd);
+        break;
+    }
+    default: {
+        // No mark: UTF-8 when the whole file is valid UTF-8 with a multi-byte
+        // sequence, the code page otherwise. The bytes before a NUL are
+        // decoded; those after it still count for the choice.
+        const TByteCounts counts = MeasureBytes(data, size);
+        const uint8_t* tail = data + counts.TextEnd;
+        const size_t tailSize = size - counts.TextEnd;
+        bool tailMultiByte = false;
+        if (!counts.HighBytes) {
+            const bool utf8 = tailSize > 0 && IsValidUtf8(tail, tailSize, tailMultiByte) && tailMultiByte;
+            encoding = utf8 ? TListEncoding::Utf8 : TListEncoding::Ansi;
+            if (utf8 || ansi.AsciiSame || !ansi.Convert) {
+                builder.Reserve(counts.Units + kWordSlack);
+                builder.CutBytes<true>(data, counts.TextEnd);
+            } else {
+                CutAnsi(data, size, ansi.Convert, builder);
+            }
+            break;
+        }
+        builder.Reserve(counts.Units + kWordSlack);
+        if (builder.CutBytes<true>(data, counts.TextEnd) && IsValidUtf8(tail, tailSize, tailMultiByte)) {
+            encoding = TListEncoding::Utf8;
+            break;
+        }
+        builder.Reset();
+        encoding = TListEncoding::Ansi;
+        CutAnsi(data, size, ansi.Convert ? ansi.Convert : Cp1252ToUtf16, builder);
+        break;
+    }
+    }
+    if (detected) {
+        *detected = encoding;
+    }
+    builder.Finish(list);
 }
 
 void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextList& list,
                    TListEncoding* detected) {
-    list.Clear();
-    list.Assign(DecodeListText(data, size, ansi, detected));
+    TAnsiCodePage codePage;
+    codePage.Convert = ansi;
+    codePage.AsciiSame = !ansi || ansi == &Cp1252ToUtf16;
+    LoadListBytes(data, size, codePage, list, detected);
 }
 
 std::u16string ExpandLineMarkers(std::u16string_view text) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,10 +39,33 @@ void Utf8ToUtf16(const uint8_t* data, size_t size, std::u16string& out);
 std::u16string DecodeListText(const uint8_t* data, size_t size, TAnsiToUtf16 ansi,
                               TListEncoding* detected = nullptr);
 
+// Where the entries with a given first field stand: positions in list order.
+// Either a slice of the index's position array or, for a field that only
+// one entry has, that one position held inline.
+struct TIconRun {
+    const uint32_t* Positions = nullptr;
+    uint32_t Count = 0;
+    uint32_t Single = 0;
+
+    uint32_t operator[](size_t i) const noexcept { return Positions ? Positions[i] : Single; }
+};
+
 // An ordered list of wide entries kept in one contiguous buffer with one
 // offset per entry. Duplicates and empty entries are kept in file order.
+//
+// Lists read with Assign or LoadListBytes also carry an index from the text
+// before an entry's first "|" to the entries that have it, so the rotation
+// finds an icon's entries without walking the list. Add drops the index
+// until BuildIndex is called again.
 class TTextList {
 public:
+    TTextList() noexcept = default;
+    TTextList(const TTextList& other);
+    TTextList& operator=(const TTextList& other);
+    TTextList(TTextList&& other) noexcept;
+    TTextList& operator=(TTextList&& other) noexcept;
+    ~TTextList() = default;
+
     size_t Count() const noexcept { return FEnds.size(); }
     bool Empty() const noexcept { return FEnds.empty(); }
     std::u16string_view operator[](size_t index) const noexcept;
@@ -51,12 +75,39 @@ public:
     // Replaces the content with the entries cut from text (see CutLines).
     void Assign(std::u16string text);
 
-    // Bytes held, for the memory budget of large lists.
+    bool Indexed() const noexcept { return FIndexed; }
+    void BuildIndex();
+    // The entries whose text up to their first "|" is exactly field, that is
+    // the entries that begin with field + "|", for a field without "|".
+    // Needs Indexed().
+    TIconRun FindIconRun(std::u16string_view field) const noexcept;
+
+    // Bytes held (text, offsets and index), for the memory budget of large lists.
     size_t MemoryUsed() const noexcept;
+    size_t IndexMemoryUsed() const noexcept;
 
 private:
-    std::u16string FText;           // entries back to back, no line ends
-    std::vector<uint32_t> FEnds;    // end of entry i in FText; entry 0 starts at 0
+    struct TFree {
+        void operator()(char16_t* p) const noexcept;
+    };
+    friend class TListBuilder;
+
+    void BuildIndexFrom(std::vector<uint64_t>& keyed);
+    bool FirstFieldIs(uint32_t entry, std::u16string_view field) const noexcept;
+
+    std::unique_ptr<char16_t, TFree> FText;  // entries back to back, no line ends
+    size_t FTextSize = 0;
+    size_t FTextCapacity = 0;
+    std::vector<uint32_t> FEnds;  // end of entry i in FText; entry 0 starts at 0
+
+    // The index: a hash table of first fields (linear probing) whose slots
+    // hold either an entry position with the top bit set (a field only one
+    // entry has) or a group number; group g's positions are
+    // FGroupPositions[FGroupStarts[g] .. FGroupStarts[g + 1]).
+    bool FIndexed = false;
+    std::vector<uint32_t> FSlots;
+    std::vector<uint32_t> FGroupStarts;
+    std::vector<uint32_t> FGroupPositions;
 };
 
 // Cuts text into entries: CR, LF and CR LF each end an entry, any other run
@@ -64,7 +115,25 @@ private:
 // end adds no empty entry. Returns the entries as views into text.
 std::vector<std::u16string_view> CutLines(std::u16string_view text);
 
-// Decodes and cuts a list file into list (replacing its content).
+// The system's 8-bit code page as the loader sees it. AsciiSame promises
+// that bytes below 0x80, in a text that has no other bytes, convert to the
+// same code units; such a file is then widened without the converter.
+struct TAnsiCodePage {
+    TAnsiToUtf16 Convert = nullptr;  // nullptr: Windows-1252
+    bool AsciiSame = true;
+};
+
+// On x86 the loader takes sixteen bytes a step where the processor has the
+// instructions for it; tests and benchmarks turn that off to reach the
+// word-at-a-time path that every other build uses.
+void UseBlockSteps(bool on) noexcept;
+
+// Decodes and cuts a list file into list (replacing its content), and
+// indexes the entries by their first field.
+void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,
+                   TListEncoding* detected = nullptr);
+// The same with a converter alone; only Windows-1252 (nullptr) is taken to
+// keep ASCII as it is.
 void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextList& list,
                    TListEncoding* detected = nullptr);
 
