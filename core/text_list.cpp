@@ -583,7 +583,16 @@ public:
     template <bool Swap>
     bool CutUnits(const uint8_t* src, size_t units);
 
-    void Finish(TTextList& list);
+    // keepRoom: a file load keeps the room of the dropped line ends for
+    // the next load of the file.
+    void Finish(TTextList& list, bool keepRoom = false);
+    // Takes over the list's text buffer and frees the rest: a reload of a
+    // file writes into the pages its last load used.
+    void TakeBuffer(TTextList& list) noexcept {
+        FBuf = std::move(list.FText);
+        FCap = list.FTextCapacity;
+        list.Clear();
+    }
 #if BRISKLET_X86_BLOCKS
     size_t CutShortSequences(const uint8_t* p, size_t from, size_t n);
 #endif
@@ -629,6 +638,10 @@ private:
 void TListBuilder::Grow(size_t more) {
     if (FCap - FLen >= more) {
         return;
+    }
+    if (FLen == 0) {
+        FBuf.reset();  // nothing to keep: no copy, and no two blocks at once
+        FCap = 0;
     }
     size_t want = FLen + more;
     if (FCap > 0) {
@@ -893,7 +906,7 @@ bool TListBuilder::CutUnits(const uint8_t* src, size_t units) {
     return false;
 }
 
-void TListBuilder::Finish(TTextList& list) {
+void TListBuilder::Finish(TTextList& list, bool keepRoom) {
     // Text after the last line end forms the last entry.
     if (FLen > FEntryStart) {
         EndEntry();
@@ -901,9 +914,10 @@ void TListBuilder::Finish(TTextList& list) {
     if (FLen == 0) {
         FBuf.reset();
         FCap = 0;
-    } else if (FCap > FLen) {
-        // Shrinking a block stays in place, so the spare room goes back
-        // without a second copy of the text.
+    } else if (FCap - FLen > (keepRoom ? 2 * FEnds.size() + 2 * kWordSlack : 0)) {
+        // The room of the dropped line ends stays for the next load (two
+        // units an entry at most); anything more goes back. Shrinking a
+        // block stays in place, so that is no second copy of the text.
         if (void* shrunk = std::realloc(FBuf.get(), FLen * sizeof(char16_t))) {
             FBuf.release();
             FBuf.reset(static_cast<char16_t*>(shrunk));
@@ -1246,8 +1260,8 @@ void UseBlockSteps(bool on) noexcept {
 
 void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,
                    TListEncoding* detected) {
-    list.Clear();
     TListBuilder builder;
+    builder.TakeBuffer(list);
     TListEncoding encoding = MarkOf(data, size);
     switch (encoding) {
     case TListEncoding::Utf16Le:
@@ -1301,7 +1315,7 @@ void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, 
     if (detected) {
         *detected = encoding;
     }
-    builder.Finish(list);
+    builder.Finish(list, true);
 }
 
 void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextList& list,
