@@ -1,0 +1,124 @@
+#include "options_logic.h"
+
+#include <algorithm>
+
+#include "../core/u_common.h"
+#include "../lang/translatable_texts.h"
+
+namespace {
+
+std::u16string Item(int32_t n) { return u";;" + DecimalText(n) + u";;"; }
+
+}  // namespace
+
+TTicks TicksFromSelection(std::u16string_view selection) {
+    TTicks ticks{};
+    for (int32_t n = 0; n < StatusEntryCount; ++n) {
+        ticks[static_cast<size_t>(n)] = selection.find(Item(n)) != std::u16string_view::npos;
+    }
+    return ticks;
+}
+
+std::u16string SelectionFromTicks(const TTicks& ticks) {
+    std::u16string selection = u";;";
+    for (int32_t n = 0; n < StatusEntryCount; ++n) {
+        if (ticks[static_cast<size_t>(n)]) {
+            selection += Item(n);
+        }
+    }
+    return selection;
+}
+
+int32_t ClampFreqValue(int32_t value) noexcept { return std::clamp(value, FreqMin, FreqMax); }
+
+int32_t ClampFreqUnit(int32_t unit) noexcept {
+    return std::clamp<int32_t>(unit, 0, static_cast<int32_t>(std::size(FreqUnitKeys)) - 1);
+}
+
+std::u16string DecimalText(int64_t value) {
+    // Built by hand: the portable code has no wide-to-char16_t conversion.
+    const bool negative = value < 0;
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    std::u16string digits;
+    do {
+        digits.push_back(static_cast<char16_t>(u'0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative) {
+        digits.push_back(u'-');
+    }
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+}
+
+std::u16string IntervalText(int32_t position, int32_t unit, const TTextTranslator& translate) {
+    return DecimalText(position) + u" " + translate(FreqUnitKeys[static_cast<size_t>(ClampFreqUnit(unit))]);
+}
+
+int32_t ModeRadio(int32_t workMode) noexcept { return workMode >= 0 && workMode <= 2 ? workMode : NoMode; }
+
+int32_t ModePicture(int32_t workMode) noexcept {
+    // The pictures are numbered by how much of the panel they tint (text;
+    // title and text; all three), so full mode shows wiz_03 and icon mode
+    // wiz_02.
+    switch (workMode) {
+    case 0:
+        return 1;
+    case 1:
+        return 3;
+    case 2:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+int32_t WorkModeOfRadio(int32_t radio) noexcept { return radio >= 0 && radio <= 2 ? radio : 0; }
+
+std::u16string VersionLine(const std::u16string& translatedVersion) {
+    return translatedVersion + u": " + DecimalText(VersionMajor) + u"." + DecimalText(VersionMinor) + u"." +
+           DecimalText(VersionRelease);
+}
+
+std::u16string CopyrightLine(const std::u16string& translatedCopyright) {
+    return translatedCopyright + u"" BRISKLET_COPYRIGHT_REST;
+}
+
+TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns, int32_t item,
+                          int32_t lineHeight) noexcept {
+    columns = std::max(columns, 1);
+    count = std::max(count, 1);
+    const int32_t perColumn = (count + columns - 1) / columns;
+    const int32_t itemWidth = (groupWidth - 10) / columns;
+    const int32_t room = std::max(groupHeight - lineHeight - 5, 0);
+    const int32_t itemHeight = room / perColumn;
+    const int32_t topMargin = lineHeight + 1 + (room % perColumn) / 2;
+    return TLayoutRect{(item / perColumn) * itemWidth + 8, (item % perColumn) * itemHeight + topMargin, itemWidth,
+                       itemHeight};
+}
+
+std::vector<std::u16string> OptionsWindowTexts() {
+    std::vector<std::u16string> texts;
+    const auto add = [&](std::u16string_view text) {
+        if (!text.empty() && std::find(texts.begin(), texts.end(), text) == texts.end()) {
+            texts.emplace_back(text);
+        }
+    };
+    add(OptionsFormCaption);
+    for (const TLayoutRow& row : OptionsLayout) {
+        add(row.Text);
+        if (row.Kind == TControlKind::RadioGroup) {
+            for (const std::u16string_view item : RadioGroup1Items) {
+                add(item);
+            }
+        }
+    }
+    for (const std::u16string_view key : {std::u16string_view(u"Options"), std::u16string_view(u"Copyright (c)"),
+                                          std::u16string_view(u"Version")}) {
+        add(key);
+    }
+    for (const std::u16string_view key : FreqUnitKeys) {
+        add(key);
+    }
+    return texts;
+}

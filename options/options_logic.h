@@ -1,0 +1,67 @@
+// The options window's decisions that need no window: the selection text,
+// the ticks, the interval text, the mode table and the ranges the controls
+// keep. Portable: no Win32.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "../lang/translatable_form.h"
+#include "options_layout.h"
+
+// clbStatuses: entry n shows the host's extended-status picture n.
+inline constexpr int32_t StatusEntryCount = 34;
+inline constexpr int32_t StatusColumns = 6;
+inline constexpr int32_t StatusEntryHeight = 22;
+inline constexpr int32_t StatusCheckWidth = 15;    // the check box's part of an entry, at its left
+inline constexpr int32_t StatusCheckSize = 13;
+inline constexpr int32_t StatusPictureSize = 16;
+inline constexpr int32_t StatusPictureCount = 35;  // pictures 0..34; the list uses 0..33
+
+using TTicks = std::array<bool, StatusEntryCount>;
+
+// Entry n is ticked when ";;" + n + ";;" occurs anywhere in the selection;
+// numbers without an entry and any other text tick nothing.
+TTicks TicksFromSelection(std::u16string_view selection);
+// ";;" followed by ";;" + n + ";;" for each ticked n, ascending.
+std::u16string SelectionFromTicks(const TTicks& ticks);
+
+// tbFreq's range and position as laid out.
+inline constexpr int32_t FreqMin = 1;
+inline constexpr int32_t FreqMax = 300;
+inline constexpr int32_t LaidOutFreq = 1;
+// The track bar keeps its position in its range.
+int32_t ClampFreqValue(int32_t value) noexcept;
+// RadioGroup1's item for a FreqUnit: above 2 the last item. Below 0 the
+// first: the window always has a unit chosen, so Save never hands back -1.
+int32_t ClampFreqUnit(int32_t unit) noexcept;
+
+// Translation keys of the interval units, indexed by FreqUnit. Not the radio
+// group's items: item 0 reads "seconds (default)".
+inline constexpr std::u16string_view FreqUnitKeys[] = {u"seconds", u"minuts", u"hours"};
+
+std::u16string DecimalText(int64_t value);
+// Label3: position, a blank, the translated unit ('120 seconds').
+std::u16string IntervalText(int32_t position, int32_t unit, const TTextTranslator& translate);
+
+// The mode table. Radio buttons are numbered 0 RadioButton3, 1 RadioButton4,
+// 2 RadioButton5; pictures 1 wiz_01, 2 wiz_02, 3 wiz_03.
+inline constexpr int32_t NoMode = -1;
+int32_t ModeRadio(int32_t workMode) noexcept;    // NoMode outside 0..2
+int32_t ModePicture(int32_t workMode) noexcept;  // 0 (none) outside 0..2
+int32_t WorkModeOfRadio(int32_t radio) noexcept;
+
+// The version line and the copyright line, from their translated keys.
+std::u16string VersionLine(const std::u16string& translatedVersion);
+std::u16string CopyrightLine(const std::u16string& translatedCopyright);
+
+// Where a radio group puts item `item` of `count` in `columns` columns,
+// relative to the group, given the height of a line of its font: a strip
+// for the caption, then equal rows.
+TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns, int32_t item,
+                          int32_t lineHeight) noexcept;
+
+// The mode radio buttons, indexed by ModeRadio.
+inline constexpr std::u16string_view ModeRadioNames[] = {u"RadioButton3", u"RadioButton4", u"RadioButton5"};
