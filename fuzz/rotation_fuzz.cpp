@@ -1,5 +1,6 @@
 // One rotation run (DecideRotation) over a fuzzed list, selection, work mode,
-// current status and random source. Input layout, sections cut at 0xFE:
+// current status and random source; the same run by the scan and over a list
+// without its index must agree. Input layout, sections cut at 0xFE:
 //   byte 0: work mode (0 to 2, else the byte as a signed number);
 //   byte 1: the current icon as a signed byte;
 //   then selection, "statuses.txt" text, "list.txt" text, current Status,
@@ -21,6 +22,15 @@ public:
     explicit TFuzzedRandom(std::string_view bytes) : FBytes(bytes) {}
     uint32_t Below(uint32_t n) override {
         Ranges.push_back(n);
+        const uint32_t r = Next(n);
+        Draws.push_back(r);
+        return r;
+    }
+    std::vector<uint32_t> Ranges;
+    std::vector<uint32_t> Draws;
+
+private:
+    uint32_t Next(uint32_t n) {
         if (n == 0 || FBytes.size() < 4) {
             return 0;
         }
@@ -31,9 +41,6 @@ public:
         FBytes.remove_prefix(4);
         return r % n;
     }
-    std::vector<uint32_t> Ranges;
-
-private:
     std::string_view FBytes;
 };
 
@@ -73,6 +80,33 @@ std::vector<std::u16string> Pieces(std::u16string_view selection) {
     }
 }
 
+// The index finds exactly the entries that begin with a field and "|", in
+// list order, for every first field in the list and a few that aren't.
+void CheckIndex(const TTextList& lines) {
+    FUZZ_CHECK(lines.Indexed());
+    std::vector<std::u16string> fields{u"", u"0", u"5", u"x"};
+    for (size_t i = 0; i < lines.Count(); ++i) {
+        const std::u16string_view entry = lines[i];
+        const size_t bar = entry.find(u'|');
+        if (bar != std::u16string_view::npos) {
+            fields.emplace_back(entry.substr(0, bar));
+        }
+    }
+    for (const auto& field : fields) {
+        const TIconRun run = lines.FindIconRun(field);
+        std::vector<uint32_t> expected;
+        for (size_t i = 0; i < lines.Count(); ++i) {
+            if (HasPrefix(lines[i], field)) {
+                expected.push_back(static_cast<uint32_t>(i));
+            }
+        }
+        FUZZ_CHECK(run.Count == expected.size());
+        for (uint32_t k = 0; k < run.Count; ++k) {
+            FUZZ_CHECK(run[k] == expected[k]);
+        }
+    }
+}
+
 bool Same(const TExtendedStatus& a, const TExtendedStatus& b) {
     return a.Icon == b.Icon && a.Status == b.Status && a.XStatus == b.XStatus;
 }
@@ -107,6 +141,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::optional<TExtendedStatus> out =
         DecideRotation(TRotationInput{current, mode, selection, textLines, statusLines}, random);
+
+    // The indexed run, the scan and a list without an index give the same
+    // result from the same draws, asking for the same ranges.
+    CheckIndex(statusLines);
+    TTextList unindexed;
+    for (size_t i = 0; i < statusLines.Count(); ++i) {
+        unindexed.Add(statusLines[i]);
+    }
+    FUZZ_CHECK(!unindexed.Indexed());
+    for (const bool scan : {true, false}) {
+        TFuzzedRandom again(parts[5]);
+        const TRotationInput input{current, mode, selection, textLines, scan ? statusLines : unindexed};
+        const std::optional<TExtendedStatus> other =
+            scan ? DecideRotationByScan(input, again) : DecideRotation(input, again);
+        FUZZ_CHECK(other.has_value() == out.has_value());
+        FUZZ_CHECK(!out || Same(*other, *out));
+        FUZZ_CHECK(again.Ranges == random.Ranges);
+        FUZZ_CHECK(again.Draws == random.Draws);
+    }
 
     // Nothing at all unless the current icon's item is in the selection.
     const bool selected = selection.find(u";;" + Decimal(current.Icon) + u";;") != std::u16string::npos;
