@@ -37,6 +37,9 @@ failed=0
 hostile=0
 execs=()
 started=$SECONDS
+times=()
+phase_start=$SECONDS
+phase_done() { times+=("$1 $((SECONDS - phase_start)) s"); phase_start=$SECONDS; }
 
 build() {  # preset folder [targets...]
     local preset="$1" dir="$2"; shift 2
@@ -94,6 +97,8 @@ if build fuzz "$FUZZ_DIR"; then
     done
 fi
 
+phase_done fuzzing
+
 # --- The native tests under AddressSanitizer and UBSan.
 if build sanitize "$SANITIZE_DIR" native_tests; then
     echo "=== native tests under sanitizers"
@@ -108,6 +113,8 @@ if build sanitize "$SANITIZE_DIR" native_tests; then
     fi
     grep -E '^\[  (PASSED|FAILED)  \]|ERROR:|runtime error:' "$log" | head -20
 fi
+
+phase_done sanitizers
 
 # --- The hostile-input tests through the host stand-in, under Wine.
 if build win64 "$WIN64_DIR" win_tests; then
@@ -133,7 +140,10 @@ if build win64 "$WIN64_DIR" win_tests; then
     grep -E '^\[  (PASSED|FAILED)  \]|Failure$' "$log.txt" | head -20
 fi
 
-echo "hardening time: $((SECONDS - started)) s"
+phase_done "hostile tests"
+
+printf -v phases '%s, ' "${times[@]}"
+echo "hardening time: $((SECONDS - started)) s (${phases%, })"
 echo "hardening: fuzz execs ${execs[*]:-none}; hostile cases $hostile; crashes $crashes; leaks $leaks;" \
     "lost settings $lost; failed checks $failed"
 ((crashes == 0 && leaks == 0 && lost == 0 && failed == 0))
