@@ -5,7 +5,7 @@
 //
 // Besides Google Benchmark's own flags it takes --write_files=DIR, which
 // writes the generated 100 MB files there (for compare.py) and exits, and
-// --cold_memory. Without it, freed memory stays with the process, so a
+// --word_steps (no x86 sixteen-byte steps) and --cold_memory. Without it, freed memory stays with the process, so a
 // repeated load of a big file reuses mapped pages ("warm"); with it, every
 // load of a big file maps fresh pages, and on this machine's virtualised
 // memory a first touch costs several microseconds a page.
@@ -404,6 +404,15 @@ int main(int argc, char** argv) {
         if (arg.rfind("--write_files=", 0) == 0) {
             WriteFiles(arg.substr(14));
             return 0;
+        }
+        if (arg == "--word_steps") {
+            UseBlockSteps(false);  // the path of builds without the x86 steps
+            for (int k = i; k + 1 < argc; ++k) {
+                argv[k] = argv[k + 1];
+            }
+            --argc;
+            --i;
+            continue;
         }
         if (arg == "--cold_memory") {
             cold = true;
