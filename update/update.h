@@ -6,15 +6,43 @@
 
 #include <windows.h>
 
+#include "version_logic.h"
+
 // The status line that receives the check's report: the options window's
 // lUpdate. The window sets it before StartUpdateCheck and clears it (null)
-// before it is destroyed; reports for a cleared or destroyed label are dropped.
-void SetUpdateLabel(HWND label);
+// before it is destroyed; reports for a cleared, replaced or destroyed label
+// are dropped. User-interface thread only.
+void SetUpdateLabel(HWND label) noexcept;
+HWND UpdateLabel() noexcept;
 
 // Starts one check on its own thread and returns at once. Call it on the
-// user-interface thread: the reports arrive there.
-void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t minor, int32_t release);
+// user-interface thread: the reports arrive there, through its message loop.
+void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t minor, int32_t release) noexcept;
 
 // The page that "Open page in internet" opens: the home page until a check
 // finds a newer version. A copy, taken under the lock that guards it.
-std::u16string UpdatePageURL();
+std::u16string UpdatePageURL() noexcept;
+
+// The parts of the check, run on its thread.
+
+// What a check works on: its own copy, taken when it starts.
+struct TUpdateRequest {
+    std::u16string FileName;
+    TVersion Installed;
+    HWND Label = nullptr;
+    uint64_t Generation = 0;  // the label's showing; a later one drops this check's reports
+    HWND ReportWindow = nullptr;
+};
+
+// Shows its reports through ReportWindow; an error inside ends it quietly.
+void CheckForUpdate(const TUpdateRequest& request);
+
+// Fetches url and saves the body as fileName. False, and nothing written,
+// when the server cannot be reached, answers other than 200 or sends more
+// than MaxVersionFileSize. The file is replaced whole, never written in
+// place, so overlapping checks cannot mix their bytes. Throws when the file
+// cannot be written.
+bool DownloadFile(const std::u16string& url, const std::u16string& fileName);
+
+// The user's temporary folder, ending in "\"; empty when the system has none.
+std::u16string GetTempDir();
