@@ -1,0 +1,585 @@
+// The update check end to end: WinInet, the temporary copy, the report on a
+// real label and the page, against tests/win/update_server.py. The server
+// is the HTTP proxy of this process, so the product's own address reaches it
+// unchanged; ctest starts it (fixture update_server) and writes its port
+// next to this program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/u_common.h"
+#include "core/wide.h"
+#include "core/win_handles.h"
+#include "test_support.h"
+#include "update/update.h"
+
+namespace {
+
+const std::wstring Waiting = L"Getting information about new version. Please wait...";
+const std::wstring CannotConnect = L"Cannot connect to site. Check your internet connection.";
+const std::wstring NoUpdates = L"No updates available. You have latest version.";
+
+std::wstring Available(const std::wstring& latest) {
+    return L"Update available. Installed version: 0.3.6 latest available version: " + latest + L" .";
+}
+
+struct TServerPorts {
+    INTERNET_PORT Port = 0;
+    INTERNET_PORT ClosedPort = 0;
+};
+
+bool ReadServerPorts(TServerPorts& ports) {
+    FILE* f = _wfopen((ProgramFolder() + L"update_server.port").c_str(), L"r");
+    if (!f) {
+        return false;
+    }
+    unsigned port = 0;
+    unsigned closed = 0;
+    const bool ok = fscanf(f, "%u %u", &port, &closed) == 2 && port > 0 && port < 65536 && closed < 65536;
+    fclose(f);
+    ports.Port = static_cast<INTERNET_PORT>(port);
+    ports.ClosedPort = static_cast<INTERNET_PORT>(closed);
+    return ok;
+}
+
+// Wine's WinInet takes http_proxy from ucrtbase's copy of the environment,
+// which is made once; only that copy's own setter changes it afterwards.
+void SetProxyPort(INTERNET_PORT port) {
+    const std::wstring value = port ? L"http://127.0.0.1:" + std::to_wstring(port) : L"";
+    ::SetEnvironmentVariableW(L"http_proxy", port ? value.c_str() : nullptr);
+    HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll");
+    if (!ucrt) {
+        return;
+    }
+    using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
+    const auto put = reinterpret_cast<TPutEnv>(reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")));
+    if (put) {
+        put(L"http_proxy", value.c_str());  // empty removes it
+    }
+}
+
+// A request straight to the server, for the test's own control.
+std::string ServerRequest(INTERNET_PORT port, const wchar_t* verb, const std::wstring& path,
+                          const std::string& body = std::string()) {
+    const TUniqueInternet session(::InternetOpenW(L"update-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    const TUniqueInternet connection(::InternetConnectW(session.get(), L"127.0.0.1", port, nullptr, nullptr,
+                                                        INTERNET_SERVICE_HTTP, 0, 0));
+    const TUniqueInternet request(::HttpOpenRequestW(connection.get(), verb, path.c_str(), nullptr, nullptr, nullptr,
+                                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!request || !::HttpSendRequestW(request.get(), nullptr, 0, const_cast<char*>(body.data()),
+                                        static_cast<DWORD>(body.size()))) {
+        ADD_FAILURE() << "control request failed: " << ::GetLastError();
+        return std::string();
+    }
+    std::string answer;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::InternetReadFile(request.get(), buffer, sizeof(buffer), &read) && read > 0) {
+        answer.append(buffer, read);
+    }
+    return answer;
+}
+
+struct TLogEntry {
+    std::string Path;
+    std::string Agent;
+    bool Done = false;
+};
+
+std::vector<TLogEntry> ParseLog(const std::string& text) {
+    std::vector<TLogEntry> entries;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = text.substr(start, end - start);
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = line.find('\t', tab1 + 1);
+        if (tab1 != std::string::npos && tab2 != std::string::npos) {
+            entries.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1) == "1"});
+        }
+        start = end + 1;
+    }
+    return entries;
+}
+
+// Pumps this thread's messages (the reports arrive through them) until
+// done() holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done()) {
+            return true;
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end) {
+            return false;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void Pump(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[1024];
+    const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
+    return std::wstring(buffer, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+// A plain static label on a window of its own, as the options window has.
+class TLabelWindow {
+public:
+    TLabelWindow() {
+        FParent.reset(::CreateWindowExW(0, L"STATIC", L"update test", WS_POPUP, 0, 0, 420, 120, nullptr, nullptr,
+                                        nullptr, nullptr));
+        FLabel = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 8, 24, 289, 42, FParent.get(), nullptr,
+                                   nullptr, nullptr);
+    }
+    HWND Label() const noexcept { return FLabel; }
+    std::wstring Text() const { return TextOf(FLabel); }
+    void Destroy() { FParent.reset(); }
+
+private:
+    TUniqueWindow FParent;
+    HWND FLabel = nullptr;  // destroyed with its parent
+};
+
+std::string ReadBytes(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) {
+        return bytes;
+    }
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0) {
+        bytes.append(buffer, n);
+    }
+    fclose(f);
+    return bytes;
+}
+
+std::vector<std::wstring> FileNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                names.push_back(data.cFileName);
+            }
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    return names;
+}
+
+std::string Ini(const std::string& lines) { return "[update]\r\n" + lines; }
+
+class UpdateCheck : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!ReadServerPorts(Ports)) {
+            return;
+        }
+        // A folder name outside the ANSI code page: the copy must be
+        // written and read through the wide functions.
+        Temp = std::make_unique<TTempFolder>(L"update-\u0422\u0435\u0441\u0442-\u6D4B\u8BD5");
+        SavedTmp = Environment(L"TMP");
+        SavedTemp = Environment(L"TEMP");
+        ::SetEnvironmentVariableW(L"TMP", Temp->Path().c_str());
+        ::SetEnvironmentVariableW(L"TEMP", Temp->Path().c_str());
+        SetProxyPort(Ports.Port);
+    }
+
+    static void TearDownTestSuite() {
+        if (!Temp) {
+            return;
+        }
+        SetProxyPort(0);
+        ::SetEnvironmentVariableW(L"TMP", SavedTmp.empty() ? nullptr : SavedTmp.c_str());
+        ::SetEnvironmentVariableW(L"TEMP", SavedTemp.empty() ? nullptr : SavedTemp.c_str());
+        Temp.reset();
+    }
+
+    void SetUp() override {
+        if (!Temp) {
+            GTEST_SKIP() << "no update server: run through ctest, or start tests/win/update_server.py start "
+                            "<bin>/update_server.port";
+        }
+        ::DeleteFileW(Copy().c_str());
+        Window = std::make_unique<TLabelWindow>();
+        ASSERT_NE(Window->Label(), nullptr) << "cannot create the label (no display?)";
+        SetUpdateLabel(Window->Label());
+    }
+
+    void TearDown() override {
+        SetUpdateLabel(nullptr);
+        Window.reset();
+    }
+
+    static std::wstring Environment(const wchar_t* name) {
+        wchar_t buffer[4096];
+        const DWORD n = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
+        return n > 0 && n < std::size(buffer) ? std::wstring(buffer, n) : std::wstring();
+    }
+
+    static std::wstring Copy() { return Temp->File(L"brisklet.ini"); }
+
+    // What the server answers from now on; also clears its log.
+    static void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false) {
+        wchar_t path[96];
+        swprintf(path, std::size(path), L"/__control?status=%d&delay=%.2f&keeplog=%d", status, delaySeconds,
+                 keepLog ? 1 : 0);
+        ASSERT_EQ(ServerRequest(Ports.Port, L"POST", path, body), "ok\n");
+    }
+
+    static std::vector<TLogEntry> Log() { return ParseLog(ServerRequest(Ports.Port, L"GET", L"/__log")); }
+
+    static bool AllAnswered(size_t count) {
+        const std::vector<TLogEntry> log = Log();
+        if (log.size() != count) {
+            return false;
+        }
+        for (const TLogEntry& entry : log) {
+            if (!entry.Done) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    static bool IsFinal(const std::wstring& text) { return !text.empty() && text != Waiting; }
+
+    // Starts one check as the options window does and waits for its outcome.
+    std::wstring Check(TLabelWindow& window) {
+        ::SetWindowTextW(window.Label(), L"");
+        StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+        PumpUntil([&] { return IsFinal(window.Text()); }, 15000);
+        return window.Text();
+    }
+    std::wstring Check() { return Check(*Window); }
+
+    // Runs a check that finds a newer version with this page, so that a
+    // later "unchanged" means something.
+    void SetPageThroughCheck(const std::string& page) {
+        Serve(200, Ini("major=2\r\npage=" + page + "\r\n"));
+        ASSERT_EQ(Check(), Available(L"2.0.0"));
+        ASSERT_EQ(FromWide(W(UpdatePageURL())), std::u16string(page.begin(), page.end()));
+    }
+
+    static std::u16string Page() { return UpdatePageURL(); }
+
+    std::vector<std::wstring> LeftOvers() const {
+        std::vector<std::wstring> names = FileNames(Temp->Path());
+        std::vector<std::wstring> others;
+        for (const std::wstring& name : names) {
+            if (name != L"brisklet.ini") {
+                others.push_back(name);
+            }
+        }
+        return others;
+    }
+
+    static TServerPorts Ports;
+    static std::unique_ptr<TTempFolder> Temp;
+    static std::wstring SavedTmp;
+    static std::wstring SavedTemp;
+    std::unique_ptr<TLabelWindow> Window;
+};
+
+TServerPorts UpdateCheck::Ports;
+std::unique_ptr<TTempFolder> UpdateCheck::Temp;
+std::wstring UpdateCheck::SavedTmp;
+std::wstring UpdateCheck::SavedTemp;
+
+TEST_F(UpdateCheck, NewerVersionIsReportedWithItsPageAfterTheWaitingText) {
+    const std::string body = Ini("major=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/brisklet/0.3.7\r\n");
+    Serve(200, body, 0.4);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    EXPECT_TRUE(PumpUntil([&] { return Window->Text() == Waiting; }, 5000)) << Utf8(Window->Text());
+    ASSERT_TRUE(PumpUntil([&] { return IsFinal(Window->Text()); }, 10000));
+
+    EXPECT_EQ(Window->Text(), L"Update available. Installed version: 0.3.6 latest available version: 0.3.7 .");
+    EXPECT_EQ(Page(), u"http://www.orvane.example/brisklet/0.3.7");
+    const std::vector<TLogEntry> log = Log();
+    ASSERT_EQ(log.size(), 1u);
+    const std::string suffix = "/update/brisklet.ini";
+    EXPECT_TRUE(log[0].Path.size() >= suffix.size() &&
+                log[0].Path.compare(log[0].Path.size() - suffix.size(), suffix.size(), suffix) == 0)
+        << log[0].Path;
+    EXPECT_NE(log[0].Path.find("www.orvane.example"), std::string::npos) << log[0].Path;
+    EXPECT_EQ(log[0].Agent, "orvane software");
+    EXPECT_EQ(ReadBytes(Copy()), body);
+    EXPECT_TRUE(LeftOvers().empty());
+}
+
+TEST_F(UpdateCheck, NewerVersionsAreFoundByMajorMinorAndRelease) {
+    struct TCase {
+        std::string Lines;
+        std::wstring Latest;
+        std::u16string Page;
+    };
+    const TCase cases[] = {
+        {"major=0\r\nminor=4\r\nrelease=0\r\npage=http://www.orvane.example/a\r\n", L"0.4.0", u"http://www.orvane.example/a"},
+        {"major=1\r\nminor=0\r\nrelease=0\r\npage=https://www.orvane.example/b\r\n", L"1.0.0", u"https://www.orvane.example/b"},
+        // No release: 0; no page: the home page.
+        {"major=0\r\nminor=0x10\r\n", L"0.16.0", u"http://www.orvane.example"},
+        // Keys and section in any letter case; a hexadecimal release.
+        {"MAJOR=0\r\nMinor=3\r\nRELEASE=0X1f\r\nPage=HTTP://WWW.ORVANE.EXAMPLE/C\r\n", L"0.3.31", u"HTTP://WWW.ORVANE.EXAMPLE/C"},
+        {"major=1\r\nminor=abc\r\nrelease=abc\r\n", L"1.0.0", u"http://www.orvane.example"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Lines);
+        Serve(200, Ini(c.Lines));
+        EXPECT_EQ(Check(), Available(c.Latest));
+        EXPECT_EQ(Page(), c.Page);
+    }
+    Serve(200, "[UPDATE]\r\nmajor=0\r\nminor=3\r\nrelease=8\r\n");
+    EXPECT_EQ(Check(), Available(L"0.3.8"));
+}
+
+TEST_F(UpdateCheck, EqualOlderOrUnreadableVersionsLeaveThePage) {
+    SetPageThroughCheck("http://www.orvane.example/kept");
+    const std::string bodies[] = {
+        Ini("major=0\r\nminor=3\r\nrelease=6\r\npage=http://www.orvane.example/equal\r\n"),
+        Ini("major=0\r\nminor=3\r\nrelease=5\r\n"),
+        Ini("major=0\r\nminor=2\r\nrelease=9\r\n"),
+        Ini("major=abc\r\nminor=abc\r\nrelease=abc\r\n"),
+        Ini("major=-1\r\nminor=99\r\nrelease=99\r\n"),
+        Ini(""),                       // no keys
+        "major=9\r\nminor=9\r\n",      // no section
+        "",                            // empty answer
+    };
+    for (const std::string& body : bodies) {
+        SCOPED_TRACE(body);
+        Serve(200, body);
+        EXPECT_EQ(Check(), NoUpdates);
+        EXPECT_EQ(Page(), u"http://www.orvane.example/kept");
+        EXPECT_EQ(ReadBytes(Copy()), body);  // a good answer is saved, whatever it holds
+    }
+}
+
+TEST_F(UpdateCheck, ErrorAnswersAndOversizedBodiesAreConnectionFailures) {
+    SetPageThroughCheck("http://www.orvane.example/before");
+    // Bodies that would read as a newer version were they saved.
+    const std::string html = "<html><body>Not found\r\n[update]\r\nmajor=9\r\n</body></html>\r\n";
+    std::string huge = Ini("major=9\r\n");
+    huge.resize(1024 * 1024, ';');
+    struct TCase {
+        int Status;
+        std::string Body;
+    };
+    const TCase failures[] = {{404, html}, {500, html}, {204, ""}, {200, huge}};
+    for (const TCase& c : failures) {
+        SCOPED_TRACE(c.Status);
+        SCOPED_TRACE(c.Body.size());
+        ::DeleteFileW(Copy().c_str());
+        Serve(c.Status, c.Body);
+        EXPECT_EQ(Check(), CannotConnect);
+        EXPECT_EQ(::GetFileAttributesW(Copy().c_str()), INVALID_FILE_ATTRIBUTES) << "nothing is written";
+        EXPECT_TRUE(LeftOvers().empty());
+        EXPECT_EQ(Page(), u"http://www.orvane.example/before");
+    }
+    // Exactly the limit is still a version file.
+    std::string limit = Ini("major=9\r\n;");
+    limit.resize(64 * 1024, ';');
+    Serve(200, limit);
+    EXPECT_EQ(Check(), Available(L"9.0.0"));
+    EXPECT_EQ(ReadBytes(Copy()).size(), 64u * 1024u);
+}
+
+TEST_F(UpdateCheck, RefusedConnectionWritesNothingAndTheNextCheckWorks) {
+    ASSERT_NE(Ports.ClosedPort, 0);
+    SetPageThroughCheck("http://www.orvane.example/before-refused");
+    ::DeleteFileW(Copy().c_str());
+    SetProxyPort(Ports.ClosedPort);
+    const std::wstring refused = Check();
+    SetProxyPort(Ports.Port);
+    EXPECT_EQ(refused, CannotConnect);
+    EXPECT_EQ(::GetFileAttributesW(Copy().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Page(), u"http://www.orvane.example/before-refused");
+
+    Serve(200, Ini("major=0\r\nminor=3\r\nrelease=6\r\n"));
+    EXPECT_EQ(Check(), NoUpdates);
+}
+
+TEST_F(UpdateCheck, OnlyWebAddressesBecomeThePage) {
+    const std::string hostile[] = {
+        "C:\\Windows\\System32\\calc.exe",
+        "file:///C:/Windows/System32/calc.exe",
+        "\\\\server\\share\\setup.exe",
+        "calc.exe",
+        "http://www.orvane.example/a b",
+        "javascript:alert(1)",
+    };
+    for (const std::string& page : hostile) {
+        SCOPED_TRACE(page);
+        SetPageThroughCheck("http://www.orvane.example/previous");
+        Serve(200, Ini("major=0\r\nminor=4\r\npage=" + page + "\r\n"));
+        EXPECT_EQ(Check(), Available(L"0.4.0"));  // the version is still reported
+        EXPECT_EQ(Page(), u"http://www.orvane.example");
+    }
+}
+
+TEST_F(UpdateCheck, ReportsFollowTheLanguage) {
+    TTempFolder plugin(L"update-lang");
+    ::CreateDirectoryW((plugin.Path() + L"Languages").c_str(), nullptr);
+    plugin.Write(L"Languages\\Testish.ini",
+                 Utf16Le(L"[Dict]\r\n"
+                         L"Getting information about new version. Please wait=Warte\r\n"
+                         L"Update available. Installed version:=Neu da, installiert:\r\n"
+                         L"latest available version:=neueste:\r\n"
+                         L"Cannot connect to site. Check your internet connection.=Keine Verbindung\r\n"));
+    const std::u16string savedModule = ModuleFileName();
+    SetModuleFileName(FromWide((plugin.Path() + L"Brisklet.dll").c_str()));
+    SetCurrentLanguage(u"Testish");
+
+    Serve(200, Ini("major=0\r\nminor=3\r\nrelease=7\r\n"), 0.4);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    const bool sawWaiting = PumpUntil([&] { return Window->Text() == L"Warte..."; }, 5000);
+    PumpUntil([&] { return Window->Text().rfind(L"Neu", 0) == 0; }, 10000);
+    const std::wstring newer = Window->Text();
+    Serve(404, "gone");
+    ::SetWindowTextW(Window->Label(), L"");
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    PumpUntil([&] { return Window->Text() == L"Keine Verbindung"; }, 10000);
+    const std::wstring failed = Window->Text();
+
+    SetCurrentLanguage(u"English");
+    SetModuleFileName(savedModule);
+    EXPECT_TRUE(sawWaiting);
+    EXPECT_EQ(newer, L"Neu da, installiert: 0.3.6 neueste: 0.3.7 .");
+    EXPECT_EQ(failed, L"Keine Verbindung");
+}
+
+TEST_F(UpdateCheck, ALockedCopyEndsTheCheckWithoutAReport) {
+    SetPageThroughCheck("http://www.orvane.example/unlocked");
+    const std::string old = ReadBytes(Copy());
+    {
+        const TUniqueFile lock(::CreateFileW(Copy().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        Serve(200, Ini("major=3\r\npage=http://www.orvane.example/locked\r\n"));
+        StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+        ASSERT_TRUE(PumpUntil([] { return AllAnswered(1); }, 10000));
+        Pump(1500);  // past the check's retries while the copy is held
+    }
+    EXPECT_EQ(Window->Text(), Waiting);  // the waiting text stays
+    EXPECT_EQ(ReadBytes(Copy()), old);
+    EXPECT_TRUE(LeftOvers().empty());
+    EXPECT_EQ(Page(), u"http://www.orvane.example/unlocked");
+}
+
+TEST_F(UpdateCheck, AClearedLabelGetsNothingMoreButThePageIsKept) {
+    SetPageThroughCheck("http://www.orvane.example/old");
+    Serve(200, Ini("major=0\r\nminor=5\r\npage=http://www.orvane.example/cleared\r\n"), 1.0);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    ASSERT_TRUE(PumpUntil([&] { return Window->Text() == Waiting; }, 5000));
+    SetUpdateLabel(nullptr);  // the window closes: it clears the label first
+    ASSERT_TRUE(PumpUntil([] { return AllAnswered(1); }, 10000));
+    Pump(400);
+    EXPECT_EQ(Window->Text(), Waiting);
+    EXPECT_EQ(Page(), u"http://www.orvane.example/cleared");
+}
+
+TEST_F(UpdateCheck, AReplacedLabelGetsNothingMore) {
+    Serve(200, Ini("major=0\r\nminor=6\r\n"), 1.0);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    ASSERT_TRUE(PumpUntil([&] { return Window->Text() == Waiting; }, 5000));
+    // The window is shown again before the first check ends.
+    TLabelWindow second;
+    SetUpdateLabel(second.Label());
+    const std::wstring secondText = Check(second);
+    ASSERT_TRUE(PumpUntil([] { return AllAnswered(2); }, 10000));
+    Pump(400);
+    EXPECT_EQ(secondText, Available(L"0.6.0"));
+    EXPECT_EQ(second.Text(), Available(L"0.6.0"));
+    EXPECT_EQ(Window->Text(), Waiting);
+}
+
+TEST_F(UpdateCheck, ALateReportOfAnEarlierCheckChangesNothing) {
+    // The window is closed and shown again on the same label while the
+    // first check waits for a slow answer; the second check ends first.
+    Serve(200, Ini("major=0\r\nminor=11\r\npage=http://www.orvane.example/first\r\n"), 1.0);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    ASSERT_TRUE(PumpUntil([] { return Log().size() == 1; }, 5000));
+    Serve(200, Ini("major=0\r\nminor=12\r\npage=http://www.orvane.example/second\r\n"), 0, true);
+    EXPECT_EQ(Check(), Available(L"0.12.0"));
+    ASSERT_TRUE(PumpUntil([] { return AllAnswered(2); }, 10000));
+    Pump(400);
+    EXPECT_EQ(Window->Text(), Available(L"0.12.0"));
+    EXPECT_EQ(Page(), u"http://www.orvane.example/second");
+}
+
+TEST_F(UpdateCheck, AWindowDestroyedDuringASlowAnswerIsLeftAlone) {
+    Serve(200, Ini("major=0\r\nminor=7\r\n"), 2.0);
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    ASSERT_TRUE(PumpUntil([&] { return Window->Text() == Waiting; }, 5000));
+    const HWND label = Window->Label();
+    Window->Destroy();  // without clearing the label first
+    ASSERT_FALSE(::IsWindow(label));
+    ASSERT_TRUE(PumpUntil([] { return AllAnswered(1); }, 10000));
+    Pump(400);
+    EXPECT_EQ(Page(), u"http://www.orvane.example");
+
+    // The next showing works as before.
+    TLabelWindow next;
+    SetUpdateLabel(next.Label());
+    Serve(200, Ini("major=0\r\nminor=3\r\nrelease=9\r\n"));
+    EXPECT_EQ(Check(next), Available(L"0.3.9"));
+}
+
+TEST_F(UpdateCheck, TenChecksBackToBackEndConsistently) {
+    const std::string body = Ini("major=0\r\nminor=3\r\nrelease=10\r\npage=http://www.orvane.example/ten\r\n");
+    Serve(200, body, 0.2);
+    for (int i = 0; i < 10; ++i) {
+        StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return IsFinal(Window->Text()) && AllAnswered(10); }, 20000))
+        << Log().size() << " answered; label: " << Utf8(Window->Text());
+    Pump(700);  // the last copies are put in place and read
+    EXPECT_EQ(Window->Text(), Available(L"0.3.10"));
+    EXPECT_EQ(Page(), u"http://www.orvane.example/ten");
+    EXPECT_EQ(ReadBytes(Copy()), body);
+    EXPECT_TRUE(LeftOvers().empty());
+}
+
+// The host may unload the plug-in while a check runs: the check keeps the
+// code loaded until its thread ends, then the module goes, and the report
+// that arrives after it is dropped without touching the label.
+TEST_F(UpdateCheck, UnloadingWhileACheckRunsWaitsForTheThread) {
+    Serve(200, Ini("major=0\r\nminor=8\r\n"), 1.5);
+    const std::wstring probePath = ProgramFolder() + L"update_probe.dll";
+    HMODULE probe = ::LoadLibraryW(probePath.c_str());
+    ASSERT_NE(probe, nullptr);
+    using TStart = void (*)(HWND);
+    const auto start = reinterpret_cast<TStart>(reinterpret_cast<void (*)()>(::GetProcAddress(probe, "ProbeStartUpdateCheck")));
+    ASSERT_NE(start, nullptr);
+    start(Window->Label());
+    ::FreeLibrary(probe);
+    EXPECT_NE(::GetModuleHandleW(probePath.c_str()), nullptr) << "the running check holds the module";
+    EXPECT_TRUE(PumpUntil([&] { return Window->Text() == Waiting; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return ::GetModuleHandleW(probePath.c_str()) == nullptr; }, 10000))
+        << "the module is let go when the check ends";
+    EXPECT_TRUE(AllAnswered(1));
+    Pump(400);
+    EXPECT_EQ(Window->Text(), Waiting);
+}
+
+}  // namespace
