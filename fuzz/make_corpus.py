@@ -101,6 +101,26 @@ LANG_KEY = {
 }
 
 
+# Version files: the installed version (three big-endian numbers), then the
+# values of major, minor, release and page, cut at FE.
+def version(installed, major=b"", minor=b"", release=b"", page=b""):
+    return struct.pack(">iii", *installed) + b"\xfe".join([major, minor, release, page])
+
+
+PAGE = b"http://www.orvane.example/brisklet/"
+VERSION = {
+    "same": version((0, 3, 6), b"0", b"3", b"6", PAGE),
+    "newer_release": version((0, 3, 6), b"0", b"3", b"7", PAGE),
+    "newer_minor": version((0, 3, 6), b"0", b"4", b"0"),
+    "older": version((0, 3, 6), b"0", b"2", b"9", PAGE),
+    "hex_and_junk": version((0, 3, 6), b"0x10", b"abc", b"+7", b"HTTPS://x"),
+    "hex_limits": version((-1, 0, 0), b"0xFFFFFFFF", b"0x", b"0x100000000", b"javascript:alert(1)"),
+    "decimal_limits": version((2147483647, 0, 0), b"2147483648", b"-2147483648", b"-0", b"http://"),
+    "blank_page": version((0, 3, 6), b"1", b"", b"", b"http://a b"),
+    "error_page": version((0, 3, 6), b"<html>", b"404", b"", b"file:///C:/evil.exe"),
+}
+
+
 def write(target, seeds):
     folder = ROOT / target
     shutil.rmtree(folder, ignore_errors=True)
@@ -114,6 +134,7 @@ def main():
     write("status_line", STATUS_LINE)
     write("rotation", ROTATION)
     write("lang_key", LANG_KEY)
+    write("version", VERSION)
     for folder in sorted(ROOT.iterdir()):
         print(f"{folder.name}: {len(list(folder.iterdir()))} seeds")
 
