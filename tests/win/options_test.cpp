@@ -1,0 +1,790 @@
+// The options window, driven as a user drives it: message 6 runs its modal
+// loop on this thread while a second thread finds the window, reads its
+// controls and clicks them. What the window saved is read from the store.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "options/options_layout.h"
+#include "options/res/picture_ids.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr DWORD kReplyTimeout = 5000;
+
+// The options window is the only dialog this process shows.
+HWND FindOptionsWindow(DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        HWND found = nullptr;
+        ::EnumWindows(
+            [](HWND window, LPARAM out) -> BOOL {
+                DWORD process = 0;
+                ::GetWindowThreadProcessId(window, &process);
+                wchar_t cls[32] = {};
+                ::GetClassNameW(window, cls, 32);
+                if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+                    *reinterpret_cast<HWND*>(out) = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        if (found || ::GetTickCount64() > end) {
+            return found;
+        }
+        ::Sleep(20);
+    }
+}
+
+// A message to a window of the plug-in's thread. With a time-out, so a
+// window that closed meanwhile cannot hang the test.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReplyTimeout, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring Text(HWND window) {
+    wchar_t buffer[1024] = {};
+    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+HWND ControlById(HWND form, int id) {
+    struct TSearch {
+        int Id;
+        HWND Found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        form,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<TSearch*>(data);
+            if (::GetDlgCtrlID(child) == s->Id) {
+                s->Found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND Control(HWND form, std::u16string_view name) { return ControlById(form, LayoutControlId(LayoutIndex(name))); }
+HWND UnitItem(HWND form, size_t item) { return ControlById(form, RadioItemId(LayoutIndex(u"RadioGroup1"), item)); }
+
+void Click(HWND button) { Ask(button, BM_CLICK); }
+bool Checked(HWND button) { return Ask(button, BM_GETCHECK) == BST_CHECKED; }
+
+void MoveTrackBar(HWND form, int position) {
+    const HWND bar = Control(form, u"tbFreq");
+    Ask(bar, TBM_SETPOS, TRUE, position);
+    Ask(::GetParent(bar), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(bar));
+}
+
+// A mouse click in the middle of an entry of clbStatuses.
+void ClickEntry(HWND form, int entry) {
+    const HWND list = Control(form, u"clbStatuses");
+    RECT rect{};
+    Ask(list, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Ask(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Ask(list, WM_LBUTTONUP, 0, at);
+}
+
+std::vector<int> TickedEntries(HWND form) {
+    const HWND list = Control(form, u"clbStatuses");
+    std::vector<int> ticked;
+    const int count = static_cast<int>(Ask(list, LB_GETCOUNT));
+    for (int entry = 0; entry < count; ++entry) {
+        if (Ask(list, LB_GETITEMDATA, static_cast<WPARAM>(entry)) == 1) {
+            ticked.push_back(entry);
+        }
+    }
+    return ticked;
+}
+
+// A tab of the page control clicked with the mouse.
+void ClickTab(HWND form, int page) {
+    const HWND tabs = Control(form, u"PageControl1");
+    RECT rect{};
+    Ask(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&rect));
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    Ask(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Ask(tabs, WM_LBUTTONUP, 0, at);
+}
+
+// Pixels of a bitmap as 32-bit rows, for comparing pictures whatever their format.
+std::vector<uint32_t> Pixels(HBITMAP bitmap, SIZE* size = nullptr) {
+    BITMAP info{};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info)) {
+        return {};
+    }
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof(header.bmiHeader);
+    header.bmiHeader.biWidth = info.bmWidth;
+    header.bmiHeader.biHeight = -info.bmHeight;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    header.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
+    HDC dc = ::GetDC(nullptr);
+    ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, dc);
+    if (size) {
+        *size = SIZE{info.bmWidth, info.bmHeight};
+    }
+    return pixels;
+}
+
+std::vector<uint32_t> ResourcePixels(HMODULE module, int id) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    std::vector<uint32_t> pixels = Pixels(bitmap);
+    ::DeleteObject(bitmap);
+    return pixels;
+}
+
+// Saves the window as it shows on the screen, as a 24-bit BMP.
+bool SaveScreenshot(HWND form, const std::wstring& path) {
+    RECT rect{};
+    ::GetWindowRect(form, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    ::GdiFlush();
+    const DWORD stride = static_cast<DWORD>((width * 3 + 3) & ~3);
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageSize;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), imageSize);
+    ::SelectObject(memory, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    FILE* out = _wfopen(path.c_str(), L"wb");
+    if (!out) {
+        return false;
+    }
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    fclose(out);
+    return written;
+}
+
+// Waits until a control's text satisfies done, or the time is up.
+std::wstring WaitForText(HWND control, const std::function<bool(const std::wstring&)>& done, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    std::wstring text = Text(control);
+    while (!done(text) && ::GetTickCount64() < end) {
+        ::Sleep(50);
+        text = Text(control);
+    }
+    return text;
+}
+
+// The update check's report once the waiting text has gone.
+bool Finished(const std::wstring& text) { return !text.empty() && text.find(L"Please wait") == std::wstring::npos; }
+
+// A loaded plug-in with a store; Show() runs message 6 while `user` plays
+// the user on another thread. The user must close the window; if it
+// does not, the window is closed through its close box.
+struct TOptionsHost {
+    explicit TOptionsHost(const std::wstring& name) : Folder(name) {
+        // The update check must fail fast and the same way everywhere: a
+        // proxy that refuses every connection.
+        wchar_t old[512] = {};
+        if (::GetEnvironmentVariableW(L"http_proxy", old, 512) < 512) {
+            FOldProxy = old;
+        }
+        SetProxy(L"http://127.0.0.1:9");
+    }
+    ~TOptionsHost() {
+        Loader.Unload();
+        SetProxy(FOldProxy);
+    }
+
+    // Store values as the host keeps them; message 2 reads them.
+    void Store(int32_t freqValue, int32_t freqUnit, int32_t workMode, const std::wstring& selection) {
+        Host.Store.Initialized = 1;
+        Host.Store.FreqValue = freqValue;
+        Host.Store.FreqUnit = freqUnit;
+        Host.Store.WorkMode = workMode;
+        Host.SetSelection(selection);
+    }
+
+    bool Start() {
+        if (!Loader.Load(Folder.Dll(), Host)) {
+            return false;
+        }
+        Loader.Send(HM_START);
+        return true;
+    }
+
+    // True when the window showed.
+    bool Show(const std::function<void(HWND form)>& user) {
+        std::atomic<bool> shown{false};
+        std::thread watcher([&] {
+            const HWND form = FindOptionsWindow(20000);
+            if (!form) {
+                return;
+            }
+            shown = true;
+            user(form);
+            // A user that left the window open: close it, and tell.
+            const ULONGLONG end = ::GetTickCount64() + 5000;
+            while (::IsWindow(form) && ::IsWindowVisible(form) && ::GetTickCount64() < end) {
+                ::Sleep(10);
+            }
+            if (::IsWindow(form) && ::IsWindowVisible(form)) {
+                ADD_FAILURE() << "the test left the window open";
+                ::PostMessageW(form, WM_CLOSE, 0, 0);
+            }
+        });
+        Loader.Send(HM_SHOW_OPTIONS);
+        watcher.join();
+        return shown;
+    }
+
+    TPluginFolder Folder;
+    THostService Host;
+    TPluginLoader Loader;
+
+private:
+    // Wine's WinInet reads http_proxy from ucrtbase's copy of the
+    // environment, which only that copy's own setter changes.
+    static void SetProxy(const std::wstring& value) {
+        ::SetEnvironmentVariableW(L"http_proxy", value.empty() ? nullptr : value.c_str());
+        if (HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll")) {  // the one WinInet uses
+            using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
+            if (const auto put = reinterpret_cast<TPutEnv>(
+                    reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")))) {
+                put(L"http_proxy", value.c_str());  // empty removes it
+            }
+        }
+    }
+
+    std::wstring FOldProxy;
+};
+
+const std::wstring kAllEntries = [] {
+    std::wstring s = L";;";
+    for (int n = 0; n < 34; ++n) {
+        s += L";;" + std::to_wstring(n) + L";;";
+    }
+    return s;
+}();
+
+TEST(OptionsWindow, ShowsItsTextsAndComposesTheIntervalText) {
+    TOptionsHost p(L"opt-texts");
+    p.Store(120, 0, 0, L"");
+    ASSERT_TRUE(p.Start()) << Utf8(p.Loader.Error);
+    std::wstring caption, version, copyright, interval, moved, minutes, hours, top, pages[3];
+    int currentPage = -1;
+    bool optionsVisible = false, aboutVisible = true, otherVisible = false;
+    RECT client{};
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        caption = Text(form);
+        ::GetClientRect(form, &client);
+        version = Text(Control(form, u"lVersion"));
+        copyright = Text(Control(form, u"StaticText2"));
+        interval = Text(Control(form, u"Label3"));
+        currentPage = static_cast<int>(Ask(Control(form, u"PageControl1"), TCM_GETCURSEL));
+        optionsVisible = ::IsWindowVisible(Control(form, u"TabSheet1"));
+        aboutVisible = ::IsWindowVisible(Control(form, u"TabSheet2"));
+        for (int page = 0; page < 3; ++page) {
+            wchar_t buffer[64] = {};
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = buffer;
+            item.cchTextMax = 64;
+            Ask(Control(form, u"PageControl1"), TCM_GETITEMW, static_cast<WPARAM>(page),
+                reinterpret_cast<LPARAM>(&item));
+            pages[page] = buffer;
+        }
+        ClickTab(form, 1);
+        otherVisible = ::IsWindowVisible(Control(form, u"TabSheet4"));
+        MoveTrackBar(form, 5);
+        moved = Text(Control(form, u"Label3"));
+        Click(UnitItem(form, 1));
+        minutes = Text(Control(form, u"Label3"));
+        MoveTrackBar(form, 300);
+        Click(UnitItem(form, 2));
+        hours = Text(Control(form, u"Label3"));
+        Click(Control(form, u"btnCancel"));
+    }));
+    EXPECT_EQ(caption, L"Brisklet : Options");
+    EXPECT_EQ(client.right, OptionsClientWidth);
+    EXPECT_EQ(client.bottom, OptionsClientHeight);
+    EXPECT_EQ(version, L"Version: 0.3.6");
+    EXPECT_EQ(copyright, L"Copyright (c) Orvane software, 2008-2026, Russia");
+    EXPECT_EQ(interval, L"120 seconds") << "composed on showing";
+    EXPECT_EQ(currentPage, 0) << "each showing opens on the Options page";
+    EXPECT_TRUE(optionsVisible);
+    EXPECT_FALSE(aboutVisible);
+    EXPECT_EQ(pages[0], L"Options");
+    EXPECT_EQ(pages[1], L"Other");
+    EXPECT_EQ(pages[2], L"About");
+    EXPECT_TRUE(otherVisible) << "clicking a tab shows its page";
+    EXPECT_EQ(moved, L"5 seconds");
+    EXPECT_EQ(minutes, L"5 minuts");
+    EXPECT_EQ(hours, L"300 hours");
+    // Cancelled: the store is as it was.
+    EXPECT_EQ(p.Host.Store.FreqValue, 120);
+    EXPECT_EQ(p.Host.Store.FreqUnit, 0);
+}
+
+TEST(OptionsWindow, TicksFollowTheSelectionItemsExactly) {
+    struct TCase {
+        std::wstring Selection;
+        std::vector<int> Ticked;
+    };
+    const TCase cases[] = {
+        {L";;11;;", {11}},
+        {L";;1;;", {1}},
+        {L";;34;;;;99;;", {}},
+        {L"", {}},
+        {L";;;;0;;;;33;;x;;7", {0, 33}},
+    };
+    TOptionsHost p(L"opt-ticks");
+    p.Store(60, 0, 0, L"");
+    ASSERT_TRUE(p.Start());
+    for (const TCase& c : cases) {
+        p.Host.SetSelection(c.Selection);
+        p.Loader.Send(HM_START);  // read the store again
+        std::vector<int> ticked;
+        int count = 0;
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            count = static_cast<int>(Ask(Control(form, u"clbStatuses"), LB_GETCOUNT));
+            ticked = TickedEntries(form);
+            Click(Control(form, u"btnCancel"));
+        }));
+        EXPECT_EQ(count, 34);
+        EXPECT_EQ(ticked, c.Ticked) << Utf8(c.Selection);
+        EXPECT_EQ(p.Host.Selection(), c.Selection) << "Cancel keeps the stored text";
+    }
+}
+
+TEST(OptionsWindow, SaveRebuildsTheSelection) {
+    struct TCase {
+        const char* What;
+        std::wstring Stored;
+        std::function<void(HWND)> Change;
+        std::wstring Saved;
+    };
+    const TCase cases[] = {
+        {"unchanged", L";;5;;", [](HWND) {}, L";;;;5;;"},
+        {"Select All", L";;5;;", [](HWND form) { Click(Control(form, u"Button1")); }, kAllEntries},
+        {"Deselect all", kAllEntries, [](HWND form) { Click(Control(form, u"Button2")); }, L";;"},
+        {"clicks on entries", L";;;;5;;",
+         [](HWND form) {
+             ClickEntry(form, 2);
+             ClickEntry(form, 0);
+             ClickEntry(form, 5);  // ticked: now unticked
+         },
+         L";;;;0;;;;2;;"},
+        {"a click twice", L"",
+         [](HWND form) {
+             ClickEntry(form, 33);
+             ClickEntry(form, 33);
+             ClickEntry(form, 12);
+         },
+         L";;;;12;;"},
+        {"Space on the current entry", L"",
+         [](HWND form) {
+             const HWND list = Control(form, u"clbStatuses");
+             Ask(list, LB_SETCURSEL, 20);
+             Ask(list, LB_SETCARETINDEX, 20);
+             Ask(list, WM_KEYDOWN, VK_SPACE, 0);
+         },
+         L";;;;20;;"},
+    };
+    for (const TCase& c : cases) {
+        TOptionsHost p(L"opt-save");
+        p.Store(60, 0, 0, c.Stored);
+        ASSERT_TRUE(p.Start());
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            c.Change(form);
+            Click(Control(form, u"btnOk"));
+        }));
+        EXPECT_EQ(p.Host.Selection(), c.Saved) << c.What;
+    }
+}
+
+TEST(OptionsWindow, ModeShowsItsPictureAndSaves) {
+    TOptionsHost p(L"opt-mode");
+    p.Store(60, 1, 1, L";;");
+    ASSERT_TRUE(p.Start());
+    const std::vector<uint32_t> wiz01 = ResourcePixels(p.Loader.Module, IDB_WIZ_01);
+    const std::vector<uint32_t> wiz02 = ResourcePixels(p.Loader.Module, IDB_WIZ_02);
+    const std::vector<uint32_t> wiz03 = ResourcePixels(p.Loader.Module, IDB_WIZ_03);
+    ASSERT_FALSE(wiz01.empty());
+    ASSERT_NE(wiz01, wiz02);
+    ASSERT_NE(wiz02, wiz03);
+    bool full = false, xstatus = true;
+    std::vector<uint32_t> opened, afterIcon, afterXStatus;
+    SIZE wizSize{};
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        const HWND wiz = Control(form, u"WIZ");
+        full = Checked(Control(form, u"RadioButton4"));
+        xstatus = Checked(Control(form, u"RadioButton3"));
+        opened = Pixels(reinterpret_cast<HBITMAP>(Ask(wiz, STM_GETIMAGE, IMAGE_BITMAP)), &wizSize);
+        Click(Control(form, u"RadioButton3"));
+        afterXStatus = Pixels(reinterpret_cast<HBITMAP>(Ask(wiz, STM_GETIMAGE, IMAGE_BITMAP)));
+        Click(Control(form, u"RadioButton5"));
+        afterIcon = Pixels(reinterpret_cast<HBITMAP>(Ask(wiz, STM_GETIMAGE, IMAGE_BITMAP)));
+        Click(Control(form, u"btnOk"));
+    }));
+    EXPECT_TRUE(full) << "WorkMode 1 checks RadioButton4";
+    EXPECT_FALSE(xstatus);
+    EXPECT_TRUE(opened == wiz03) << "full mode shows wiz_03";
+    EXPECT_EQ(wizSize.cx, 241);
+    EXPECT_EQ(wizSize.cy, 135);
+    EXPECT_TRUE(afterXStatus == wiz01) << "xStatus mode shows wiz_01";
+    EXPECT_TRUE(afterIcon == wiz02) << "icon mode shows wiz_02";
+    EXPECT_EQ(p.Host.Store.WorkMode, 2);
+    EXPECT_EQ(p.Host.Store.FreqValue, 60);
+    EXPECT_EQ(p.Host.Store.FreqUnit, 1);
+    EXPECT_EQ(p.Host.Selection(), L";;");
+}
+
+TEST(OptionsWindow, EnterSavesAndTheIntervalReachesTheStore) {
+    TOptionsHost p(L"opt-enter");
+    p.Store(120, 0, 0, L"");
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        MoveTrackBar(form, 5);
+        Click(UnitItem(form, 1));
+        Click(Control(form, u"RadioButton4"));
+        // Enter goes through the window's own message loop.
+        ::PostMessageW(Control(form, u"btnCancel"), WM_KEYDOWN, VK_RETURN, 0);
+        ::Sleep(300);
+    }));
+    EXPECT_EQ(p.Host.Store.FreqValue, 5);
+    EXPECT_EQ(p.Host.Store.FreqUnit, 1);
+    EXPECT_EQ(p.Host.Store.WorkMode, 1);
+    EXPECT_EQ(p.Host.Selection(), L";;");
+}
+
+HWND FocusOf(HWND form) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(form, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// Tab, as the user presses it: through the window's own message loop.
+HWND PressTab(HWND form) {
+    const HWND before = FocusOf(form);
+    ::PostMessageW(before, WM_KEYDOWN, VK_TAB, 0);
+    ::PostMessageW(before, WM_KEYUP, VK_TAB, 0);
+    const ULONGLONG end = ::GetTickCount64() + 2000;
+    while (FocusOf(form) == before && ::GetTickCount64() < end) {
+        ::Sleep(10);
+    }
+    return FocusOf(form);
+}
+
+TEST(OptionsWindow, TabWalksTheControlsInLayoutOrder) {
+    TOptionsHost p(L"opt-tab");
+    p.Store(60, 0, 1, L"");
+    ASSERT_TRUE(p.Start());
+    std::vector<std::wstring> walk;
+    std::vector<std::wstring> expected;
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        const std::pair<const char16_t*, HWND> names[] = {
+            {u"btnOk", Control(form, u"btnOk")},
+            {u"btnCancel", Control(form, u"btnCancel")},
+            {u"PageControl1", Control(form, u"PageControl1")},
+            {u"RadioButton4", Control(form, u"RadioButton4")},
+            {u"clbStatuses", Control(form, u"clbStatuses")},
+            {u"Button2", Control(form, u"Button2")},
+            {u"Button1", Control(form, u"Button1")},
+        };
+        const auto nameOf = [&](HWND window) {
+            for (const auto& n : names) {
+                if (n.second == window) {
+                    return std::wstring(reinterpret_cast<const wchar_t*>(n.first));
+                }
+            }
+            return std::wstring(L"?");
+        };
+        // The window takes the focus just after it shows.
+        const ULONGLONG end = ::GetTickCount64() + 2000;
+        while (nameOf(FocusOf(form)) == L"?" && ::GetTickCount64() < end) {
+            ::Sleep(10);
+        }
+        walk.push_back(nameOf(FocusOf(form)));
+        for (size_t step = 0; step < std::size(names); ++step) {
+            walk.push_back(nameOf(PressTab(form)));
+        }
+        for (const auto& n : names) {
+            expected.push_back(reinterpret_cast<const wchar_t*>(n.first));
+        }
+        expected.push_back(L"btnOk");  // round again
+        Click(Control(form, u"btnCancel"));
+    }));
+    // Into the mode group at its checked button (full mode), never changing it.
+    EXPECT_EQ(walk, expected);
+    EXPECT_EQ(p.Host.Store.WorkMode, 1);
+}
+
+TEST(OptionsWindow, CancelEscapeAndTheCloseBoxChangeNothing) {
+    const std::pair<const char*, std::function<void(HWND)>> ways[] = {
+        {"Cancel", [](HWND form) { Click(Control(form, u"btnCancel")); }},
+        {"Escape",
+         [](HWND form) {
+             ::PostMessageW(Control(form, u"btnOk"), WM_KEYDOWN, VK_ESCAPE, 0);
+             ::Sleep(300);
+         }},
+        {"close box", [](HWND form) { Ask(form, WM_CLOSE); }},
+        {"close box (system menu)", [](HWND form) { Ask(form, WM_SYSCOMMAND, SC_CLOSE); }},
+    };
+    for (const auto& way : ways) {
+        TOptionsHost p(L"opt-cancel");
+        p.Store(30, 1, 2, L";;;;3;;");
+        ASSERT_TRUE(p.Start());
+        const size_t sentBefore = p.Host.Sent.size();
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            Click(Control(form, u"Button1"));
+            Click(Control(form, u"RadioButton3"));
+            MoveTrackBar(form, 250);
+            Click(UnitItem(form, 0));
+            way.second(form);
+        }));
+        EXPECT_EQ(p.Host.Store.FreqValue, 30) << way.first;
+        EXPECT_EQ(p.Host.Store.FreqUnit, 1) << way.first;
+        EXPECT_EQ(p.Host.Store.WorkMode, 2) << way.first;
+        EXPECT_EQ(p.Host.Selection(), L";;;;3;;") << way.first;
+        EXPECT_EQ(p.Host.Sent.size(), sentBefore) << way.first;
+        EXPECT_FALSE(::IsWindow(FindOptionsWindow(0))) << way.first << ": the window is gone";
+    }
+}
+
+TEST(OptionsWindow, OutOfRangeSettingsComeBackInRange) {
+    struct TCase {
+        int32_t FreqValue, FreqUnit, WorkMode;
+        int Position, Unit;
+        bool Picture;
+        std::wstring Interval;
+        int32_t SavedValue, SavedUnit, SavedMode;
+    };
+    const TCase cases[] = {
+        {0, 0, 7, 1, 0, false, L"1 seconds", 1, 0, 0},
+        {999, 5, -1, 300, 2, false, L"300 hours", 300, 2, 0},
+        {-20, -1, 2, 1, 0, true, L"1 seconds", 1, 0, 2},
+    };
+    for (const TCase& c : cases) {
+        TOptionsHost p(L"opt-range");
+        p.Store(c.FreqValue, c.FreqUnit, c.WorkMode, L"");
+        ASSERT_TRUE(p.Start());
+        int position = 0, unit = -1;
+        bool picture = !c.Picture, xstatus = false;
+        std::wstring interval;
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            position = static_cast<int>(Ask(Control(form, u"tbFreq"), TBM_GETPOS));
+            for (size_t item = 0; item < 3; ++item) {
+                if (Checked(UnitItem(form, item))) {
+                    unit = static_cast<int>(item);
+                }
+            }
+            picture = Ask(Control(form, u"WIZ"), STM_GETIMAGE, IMAGE_BITMAP) != 0;
+            xstatus = Checked(Control(form, u"RadioButton3"));
+            interval = Text(Control(form, u"Label3"));
+            Click(Control(form, u"btnOk"));
+        }));
+        EXPECT_EQ(position, c.Position) << c.FreqValue;
+        EXPECT_EQ(unit, c.Unit) << c.FreqUnit;
+        EXPECT_EQ(picture, c.Picture) << c.WorkMode;
+        EXPECT_EQ(xstatus, c.WorkMode != 2) << c.WorkMode;
+        EXPECT_EQ(interval, c.Interval);
+        EXPECT_EQ(p.Host.Store.FreqValue, c.SavedValue);
+        EXPECT_EQ(p.Host.Store.FreqUnit, c.SavedUnit);
+        EXPECT_EQ(p.Host.Store.WorkMode, c.SavedMode);
+    }
+}
+
+TEST(OptionsWindow, RussianDictionaryTranslatesTheWindow) {
+    TOptionsHost p(L"opt-russian");
+    ::CreateDirectoryW((p.Folder.Path() + L"Languages").c_str(), nullptr);
+    p.Folder.Write(L"Languages\\Russian.ini",
+                   Utf16Le(L"[Dict]\r\n"
+                           L"Options=\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043A\u0438\r\n"
+                           L"Save=\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C\r\n"
+                           L"Version=\u0412\u0435\u0440\u0441\u0438\u044F\r\n"
+                           L"minuts=\u043C\u0438\u043D.\r\n"
+                           L"seconds (default)=\u0441\u0435\u043A\u0443\u043D\u0434\u044B\r\n"));
+    p.Store(7, 1, 0, L"");
+    ASSERT_TRUE(p.Start());
+    p.Loader.SendLanguage(L"Russian");
+    std::wstring caption, save, tab, version, interval, item, cancel;
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        caption = Text(form);
+        save = Text(Control(form, u"btnOk"));
+        cancel = Text(Control(form, u"btnCancel"));
+        version = Text(Control(form, u"lVersion"));
+        interval = Text(Control(form, u"Label3"));
+        item = Text(UnitItem(form, 0));
+        wchar_t buffer[64] = {};
+        TCITEMW tabItem{};
+        tabItem.mask = TCIF_TEXT;
+        tabItem.pszText = buffer;
+        tabItem.cchTextMax = 64;
+        Ask(Control(form, u"PageControl1"), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tabItem));
+        tab = buffer;
+        Click(Control(form, u"btnCancel"));
+    }));
+    const std::wstring options = L"\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043A\u0438";
+    EXPECT_EQ(caption, L"Brisklet : " + options);
+    EXPECT_EQ(tab, options);
+    EXPECT_EQ(save, L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C");
+    EXPECT_EQ(cancel, L"Cancel") << "no entry: English";
+    EXPECT_EQ(version, L"\u0412\u0435\u0440\u0441\u0438\u044F: 0.3.6");
+    EXPECT_EQ(interval, L"7 \u043C\u0438\u043D.");
+    EXPECT_EQ(item, L"\u0441\u0435\u043A\u0443\u043D\u0434\u044B");
+}
+
+TEST(OptionsWindow, TimerTicksReachTheHostWhileTheWindowIsOpen) {
+    TOptionsHost p(L"opt-timer");
+    p.Store(1, 0, 0, L";;;;5;;");
+    p.Host.Icon = 5;
+    p.Host.Status = L"Title";
+    p.Host.XStatus = L"Text";
+    std::atomic<int> queries{0};
+    p.Host.OnMessage = [&](const THostMessageRec& msg) {
+        if (msg.Code == PM_QUERY_STATUS) {
+            ++queries;
+        }
+    };
+    ASSERT_TRUE(p.Start());
+    int duringWindow = 0;
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        const int before = queries;
+        ::Sleep(2500);
+        duringWindow = queries - before;
+        Click(Control(form, u"btnCancel"));
+    }));
+    EXPECT_GE(duringWindow, 2) << "a 1 s timer ticks while the window's loop runs";
+}
+
+TEST(OptionsWindow, HostReleasingThePluginDuringTheLoopIsSafe) {
+    TOptionsHost p(L"opt-release");
+    p.Store(1, 0, 0, L";;;;5;;");
+    p.Host.Icon = 5;
+    bool released = false;
+    p.Host.OnMessage = [&](const THostMessageRec& msg) {
+        if (msg.Code == PM_QUERY_STATUS && !released) {
+            released = true;
+            p.Loader.ReleasePlugin();  // the host lets go inside a tick
+        }
+    };
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        ::Sleep(1500);
+        Click(Control(form, u"Button1"));
+        Click(Control(form, u"btnOk"));
+    }));
+    EXPECT_TRUE(released);
+    EXPECT_EQ(p.Host.Selection(), kAllEntries) << "the object lived on until its message was handled";
+    EXPECT_EQ(p.Host.RefCount, 0) << "and then went, releasing the service";
+}
+
+TEST(OptionsWindow, QuitRequestEndsTheLoopAndIsPassedOn) {
+    TOptionsHost p(L"opt-quit");
+    p.Store(60, 0, 0, L"");
+    ASSERT_TRUE(p.Start());
+    const DWORD thread = ::GetCurrentThreadId();
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        Click(Control(form, u"Button1"));
+        ::PostThreadMessageW(thread, WM_QUIT, 42, 0);
+        ::Sleep(300);
+    }));
+    MSG msg{};
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was swallowed";
+    EXPECT_EQ(msg.wParam, 42u);
+    EXPECT_EQ(p.Host.Selection(), L"") << "quitting saves nothing";
+}
+
+TEST(OptionsWindow, UpdateReportAppearsInTheAboutPage) {
+    TOptionsHost p(L"opt-update");
+    p.Store(60, 0, 0, L"");
+    ASSERT_TRUE(p.Start());
+    std::wstring report;
+    ASSERT_TRUE(p.Show([&](HWND form) {
+        report = WaitForText(Control(form, u"lUpdate"), Finished, 20000);
+        Click(Control(form, u"btnCancel"));
+    }));
+    EXPECT_EQ(report, L"Cannot connect to site. Check your internet connection.");
+}
+
+// Not a check: pictures of the pages for the documentation. Runs only when
+// BRISKLET_SCREENSHOTS names a folder (scripts/screenshots.sh).
+TEST(OptionsWindow, Screenshots) {
+    wchar_t folder[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(L"BRISKLET_SCREENSHOTS", folder, MAX_PATH)) {
+        GTEST_SKIP() << "BRISKLET_SCREENSHOTS is not set";
+    }
+    const std::wstring out = std::wstring(folder) + L"\\";
+    {
+        TOptionsHost p(L"opt-shots");
+        p.Store(120, 0, 0, L";;;;1;;;;5;;;;11;;;;20;;;;28;;");
+        ASSERT_TRUE(p.Start());
+        std::vector<bool> saved;
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            ::Sleep(800);
+            saved.push_back(SaveScreenshot(form, out + L"options-page.bmp"));
+            ClickTab(form, 1);
+            ::Sleep(500);
+            saved.push_back(SaveScreenshot(form, out + L"other-page.bmp"));
+            ClickTab(form, 2);
+            WaitForText(Control(form, u"lUpdate"), Finished, 20000);
+            ::Sleep(500);
+            saved.push_back(SaveScreenshot(form, out + L"about-page.bmp"));
+            Click(Control(form, u"btnCancel"));
+        }));
+        EXPECT_EQ(saved, std::vector<bool>(3, true));
+    }
+    {
+        TOptionsHost p(L"opt-shots-ru");
+        p.Store(120, 0, 1, L";;;;1;;;;5;;;;11;;;;20;;;;28;;");
+        // The shipped dictionary, as the plug-in finds it next to itself.
+        const std::wstring languages = p.Folder.Path() + L"Languages";
+        ::CreateDirectoryW(languages.c_str(), nullptr);
+        ::CopyFileW((std::wstring(folder) + L"\\Russian.ini").c_str(), (languages + L"\\Russian.ini").c_str(), FALSE);
+        ASSERT_TRUE(p.Start());
+        p.Loader.SendLanguage(L"Russian");
+        bool saved = false;
+        ASSERT_TRUE(p.Show([&](HWND form) {
+            ::Sleep(800);
+            saved = SaveScreenshot(form, out + L"options-page-ru.bmp");
+            Click(Control(form, u"btnCancel"));
+        }));
+        EXPECT_TRUE(saved);
+    }
+}
+
+}  // namespace
