@@ -381,9 +381,11 @@ inline size_t SumByteLanes(uint64_t lanes) noexcept {
 
 bool gBlockSteps = true;
 
+// Asked each time rather than kept in a function-local static: the first
+// guarded static in the DLL makes the runtime create two semaphores that
+// outlive FreeLibrary. The answer is a read of a flag the runtime set.
 bool HasSse2() noexcept {
-    static const bool has = __builtin_cpu_supports("sse2");
-    return has && gBlockSteps;
+    return gBlockSteps && __builtin_cpu_supports("sse2");
 }
 
 // MeasureBytes sixteen bytes a step: counts in byte lanes, summed before
@@ -557,8 +559,7 @@ constexpr TPackTable MakePackTable() {
 constexpr TPackTable kPackTable = MakePackTable();
 
 bool HasSsse3() noexcept {
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has && gBlockSteps;
+    return gBlockSteps && __builtin_cpu_supports("ssse3");
 }
 
 #endif
