@@ -143,7 +143,8 @@ bool IsValidUtf8(const uint8_t* data, size_t size, bool& multiByte) noexcept {
     return true;
 }
 
-TListEncoding DetectListEncoding(const uint8_t* data, size_t size) noexcept {
+// The byte-order mark alone: Ansi when there is none.
+static TListEncoding MarkOf(const uint8_t* data, size_t size) noexcept {
     if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
         return TListEncoding::Utf16Le;
     }
@@ -152,6 +153,14 @@ TListEncoding DetectListEncoding(const uint8_t* data, size_t size) noexcept {
     }
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
         return TListEncoding::Utf8Bom;
+    }
+    return TListEncoding::Ansi;
+}
+
+TListEncoding DetectListEncoding(const uint8_t* data, size_t size) noexcept {
+    const TListEncoding mark = MarkOf(data, size);
+    if (mark != TListEncoding::Ansi) {
+        return mark;
     }
     // Notepad saves UTF-8 without a mark; reading that as ANSI would garble
     // every non-ASCII letter. Pure ASCII reads the same either way.
@@ -503,18 +512,6 @@ inline size_t SlotOf(uint32_t hash, size_t size) noexcept {
     return static_cast<size_t>((static_cast<uint64_t>(hash) * size) >> 32);
 }
 
-TListEncoding MarkOf(const uint8_t* data, size_t size) noexcept {
-    if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-        return TListEncoding::Utf16Le;
-    }
-    if (size >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
-        return TListEncoding::Utf16Be;
-    }
-    if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-        return TListEncoding::Utf8Bom;
-    }
-    return TListEncoding::Ansi;
-}
 
 bool LittleEndianHost() noexcept {
     const uint16_t probe = 1;
