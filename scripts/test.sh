@@ -37,5 +37,5 @@ done
 step "Windows tests (64-bit, Wine)" ctest --preset win64
 step "hardening (fuzzing, sanitizers, hostile inputs)" ./scripts/harden.sh
 
-echo "test steps: $passed passed, $failed failed"
+echo "steps: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
