@@ -77,10 +77,11 @@ private:
     std::unique_ptr<TMessageWindow> FWindow;
 };
 
-TUpdateModule& Module() {
-    static TUpdateModule module;
-    return module;
-}
+// At namespace scope: a function-local static's guard makes the static C++
+// runtime create two semaphores that FreeLibrary never closes.
+TUpdateModule TheUpdateModule;
+
+TUpdateModule& Module() { return TheUpdateModule; }
 
 HWND TUpdateModule::ReportWindow() {
     if (!FWindow) {
