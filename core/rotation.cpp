@@ -1,6 +1,7 @@
 #include "rotation.h"
 
 #include <limits>
+#include <unordered_map>
 
 std::u16string DecimalText(int32_t value) {
     const std::string digits = std::to_string(value);
@@ -158,10 +159,11 @@ private:
 class TBarPieces {
 public:
     TIconRun Find(const TTextList& lines, std::u16string_view piece) {
-        for (size_t i = 0; i < FPieces.size(); ++i) {
-            if (FPieces[i] == piece) {
-                return RunOf(i);
-            }
+        // A damaged selection may hold thousands of such pieces: look them up,
+        // don't walk the earlier ones.
+        const auto known = FSeen.find(piece);
+        if (known != FSeen.end()) {
+            return RunOf(known->second);
         }
         const TIconRun field = lines.FindIconRun(piece.substr(0, piece.find(u'|')));
         std::vector<uint32_t> matches;
@@ -170,9 +172,9 @@ public:
                 matches.push_back(field[i]);
             }
         }
-        FPieces.push_back(piece);
+        FSeen.emplace(piece, FMatches.size());
         FMatches.push_back(std::move(matches));
-        return RunOf(FPieces.size() - 1);
+        return RunOf(FMatches.size() - 1);
     }
 
 private:
@@ -182,7 +184,7 @@ private:
         run.Count = static_cast<uint32_t>(FMatches[i].size());
         return run;
     }
-    std::vector<std::u16string_view> FPieces;
+    std::unordered_map<std::u16string_view, size_t> FSeen;
     std::vector<std::vector<uint32_t>> FMatches;  // moving keeps each data() in place
 };
 
