@@ -153,7 +153,7 @@ TEST(Rotation, EveryRunSendsTwoMessagesFirstWithIconZero) {
     }
 }
 
-TEST(Rotation, ModesChangeWhatThePartsSay) {
+TEST(Rotation, EachModeChangesItsOwnFields) {
     {
         TRotating p(L"mode0", 0);
         ASSERT_TRUE(p.Load());
