@@ -58,22 +58,14 @@ std::optional<size_t> DrawIndex(size_t n, TRandomSource& random) {
 
 namespace {
 
-// Draws a candidate and applies it as a "statuses.txt" entry; a malformed
-// entry changes nothing.
-void ApplyDrawnStatus(const TTextList& lines, const std::vector<uint32_t>& candidates, TRandomSource& random,
-                      TExtendedStatus& work) {
-    if (const auto r = DrawIndex(candidates.size(), random)) {
-        ParseStatusLine(lines[candidates[*r]], work.Icon, work.Status, work.XStatus);
-    }
-}
-
-// Full mode's choice of icon: the range is the number of candidates, not of
-// selected icons, and 0 keeps the current icon.
+// A draw range: the random source counts in 32 bits.
 uint32_t Bound(uint64_t n) noexcept {
     return n > std::numeric_limits<uint32_t>::max() ? std::numeric_limits<uint32_t>::max()
                                                     : static_cast<uint32_t>(n);
 }
 
+// Full mode's choice of icon: the range is the number of candidates, not of
+// selected icons, and 0 keeps the current icon.
 int32_t ChooseIcon(const std::vector<std::u16string_view>& selected, uint64_t candidateCount, int32_t current,
                    TRandomSource& random) {
     const uint32_t m = Bound(candidateCount);
@@ -84,48 +76,6 @@ int32_t ChooseIcon(const std::vector<std::u16string_view>& selected, uint64_t ca
     }
     return current;
 }
-
-}  // namespace
-
-std::optional<TExtendedStatus> DecideRotationByScan(const TRotationInput& in, TRandomSource& random) {
-    if (!IsIconSelected(in.StatusSelection, in.Current.Icon)) {
-        return std::nullopt;
-    }
-    TExtendedStatus work = in.Current;
-    switch (in.WorkMode) {
-    case WorkModeXStatus:
-        if (const auto r = DrawIndex(in.TextLines.Count(), random)) {
-            work.XStatus = ExpandLineMarkers(in.TextLines[*r]);
-        }
-        break;
-    case WorkModeFull: {
-        const std::vector<std::u16string_view> selected = SelectedIcons(in.StatusSelection);
-        std::vector<uint32_t> candidates;
-        for (const std::u16string_view piece : selected) {
-            AppendCandidates(in.StatusLines, piece, candidates);
-        }
-        const int32_t chosen = ChooseIcon(selected, candidates.size(), in.Current.Icon, random);
-        // The chosen icon's entries go in a second time, so they are twice as
-        // likely as those of the other selected icons.
-        AppendCandidates(in.StatusLines, DecimalText(chosen), candidates);
-        ApplyDrawnStatus(in.StatusLines, candidates, random, work);
-        work.XStatus = ExpandLineMarkers(work.XStatus);
-        break;
-    }
-    case WorkModeIcon: {
-        std::vector<uint32_t> candidates;
-        AppendCandidates(in.StatusLines, DecimalText(in.Current.Icon), candidates);
-        ApplyDrawnStatus(in.StatusLines, candidates, random, work);
-        work.XStatus = ExpandLineMarkers(work.XStatus);
-        break;
-    }
-    default:
-        break;
-    }
-    return work;
-}
-
-namespace {
 
 // Full and Icon mode's candidates as a concatenation of runs of the index,
 // never copied: a draw r is looked up run by run.
@@ -195,7 +145,40 @@ TIconRun RunOfPiece(const TTextList& lines, std::u16string_view piece, TBarPiece
     return lines.FindIconRun(piece);
 }
 
-void ApplyDrawnStatus(const TTextList& lines, const TCandidateRuns& candidates, TRandomSource& random,
+// Full and Icon mode's candidates gathered by walking every entry: the plain
+// reading of the rules, kept as the reference and for lists without an index.
+class TScannedCandidates {
+public:
+    explicit TScannedCandidates(const TTextList& lines) : FLines(lines) {}
+    void AddPiece(std::u16string_view piece) { AppendCandidates(FLines, piece, FPositions); }
+    void AddIcon(int32_t icon) { AppendCandidates(FLines, DecimalText(icon), FPositions); }
+    uint64_t Total() const noexcept { return FPositions.size(); }
+    uint32_t At(uint64_t r) const noexcept { return FPositions[static_cast<size_t>(r)]; }
+
+private:
+    const TTextList& FLines;
+    std::vector<uint32_t> FPositions;
+};
+
+// The same candidates, in the same order, taken from the index's runs.
+class TIndexedCandidates {
+public:
+    explicit TIndexedCandidates(const TTextList& lines) : FLines(lines) {}
+    void AddPiece(std::u16string_view piece) { FRuns.Append(RunOfPiece(FLines, piece, FBarPieces)); }
+    void AddIcon(int32_t icon) { FRuns.Append(FLines.FindIconRun(DecimalText(icon))); }
+    uint64_t Total() const noexcept { return FRuns.Total(); }
+    uint32_t At(uint64_t r) const noexcept { return FRuns.At(r); }
+
+private:
+    const TTextList& FLines;
+    TCandidateRuns FRuns;
+    TBarPieces FBarPieces;
+};
+
+// Draws a candidate and applies it as a "statuses.txt" entry; a malformed
+// entry changes nothing.
+template <class TCandidates>
+void ApplyDrawnStatus(const TTextList& lines, const TCandidates& candidates, TRandomSource& random,
                       TExtendedStatus& work) {
     if (candidates.Total() == 0) {
         return;
@@ -204,13 +187,8 @@ void ApplyDrawnStatus(const TTextList& lines, const TCandidateRuns& candidates, 
     ParseStatusLine(lines[candidates.At(r)], work.Icon, work.Status, work.XStatus);
 }
 
-}  // namespace
-
-std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomSource& random) {
-    const bool usesStatusLines = in.WorkMode == WorkModeFull || in.WorkMode == WorkModeIcon;
-    if (usesStatusLines && !in.StatusLines.Indexed()) {
-        return DecideRotationByScan(in, random);
-    }
+template <class TCandidates>
+std::optional<TExtendedStatus> DecideWith(const TRotationInput& in, TRandomSource& random) {
     if (!IsIconSelected(in.StatusSelection, in.Current.Icon)) {
         return std::nullopt;
     }
@@ -223,21 +201,21 @@ std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomS
         break;
     case WorkModeFull: {
         const std::vector<std::u16string_view> selected = SelectedIcons(in.StatusSelection);
-        TCandidateRuns candidates;
-        TBarPieces barPieces;
+        TCandidates candidates(in.StatusLines);
         for (const std::u16string_view piece : selected) {
-            candidates.Append(RunOfPiece(in.StatusLines, piece, barPieces));
+            candidates.AddPiece(piece);
         }
         const int32_t chosen = ChooseIcon(selected, candidates.Total(), in.Current.Icon, random);
-        // The chosen icon's run goes in a second time, as in the scan.
-        candidates.Append(in.StatusLines.FindIconRun(DecimalText(chosen)));
+        // The chosen icon's entries go in a second time, so they are twice as
+        // likely as those of the other selected icons.
+        candidates.AddIcon(chosen);
         ApplyDrawnStatus(in.StatusLines, candidates, random, work);
         work.XStatus = ExpandLineMarkers(work.XStatus);
         break;
     }
     case WorkModeIcon: {
-        TCandidateRuns candidates;
-        candidates.Append(in.StatusLines.FindIconRun(DecimalText(in.Current.Icon)));
+        TCandidates candidates(in.StatusLines);
+        candidates.AddIcon(in.Current.Icon);
         ApplyDrawnStatus(in.StatusLines, candidates, random, work);
         work.XStatus = ExpandLineMarkers(work.XStatus);
         break;
@@ -246,4 +224,18 @@ std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomS
         break;
     }
     return work;
+}
+
+}  // namespace
+
+std::optional<TExtendedStatus> DecideRotationByScan(const TRotationInput& in, TRandomSource& random) {
+    return DecideWith<TScannedCandidates>(in, random);
+}
+
+std::optional<TExtendedStatus> DecideRotation(const TRotationInput& in, TRandomSource& random) {
+    const bool usesStatusLines = in.WorkMode == WorkModeFull || in.WorkMode == WorkModeIcon;
+    if (usesStatusLines && !in.StatusLines.Indexed()) {
+        return DecideRotationByScan(in, random);
+    }
+    return DecideWith<TIndexedCandidates>(in, random);
 }
