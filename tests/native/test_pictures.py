@@ -122,9 +122,9 @@ class Fixture:
         for name in os.listdir(self.out):
             with open(os.path.join(self.out, name), 'rb') as f:
                 self.files[name] = f.read()
-        spec = importlib.util.spec_from_file_location('gen_pictures', GENERATOR)
-        self.gen = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(self.gen)
+        found = importlib.util.spec_from_file_location('gen_pictures', GENERATOR)
+        self.gen = importlib.util.module_from_spec(found)
+        found.loader.exec_module(self.gen)
 
     @staticmethod
     def run_generator(parent):
