@@ -18,200 +18,34 @@
 #include <vector>
 
 #include "hostile_support.h"
+#include "window_support.h"
 #include "options/options_layout.h"
 
 namespace {
 
-// Every visible dialog of this process; the options window is the only one.
-std::vector<HWND> VisibleDialogs() {
-    std::vector<HWND> found;
-    ::EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            wchar_t cls[32] = {};
-            ::GetClassNameW(window, cls, 32);
-            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
-                reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-std::wstring Text(HWND window) {
-    wchar_t buffer[1024] = {};
-    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-HWND Control(HWND form, std::u16string_view name) {
-    const int id = LayoutControlId(LayoutIndex(name));
-    HWND found = nullptr;
-    std::pair<int, HWND*> search{id, &found};
-    ::EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<std::pair<int, HWND*>*>(data);
-            if (::GetDlgCtrlID(child) == s->first) {
-                *s->second = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return found;
-}
-
-// Sends message 6 and plays the user on another thread: `user` gets the
-// window when it shows; every dialog still open afterwards is closed.
-// Returns the number of windows that showed.
-int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& user, intptr_t a = 0,
-                intptr_t b = 0, intptr_t c = 0) {
-    std::atomic<bool> done{false};
-    std::atomic<int> shown{0};
-    std::thread watcher([&] {
-        std::vector<HWND> seen;
-        const ULONGLONG end = ::GetTickCount64() + 30000;
-        while (!done && ::GetTickCount64() < end) {
-            for (const HWND form : VisibleDialogs()) {
-                if (std::find(seen.begin(), seen.end(), form) == seen.end()) {
-                    seen.push_back(form);
-                    ++shown;
-                    user(form);
-                }
-                ::PostMessageW(form, WM_CLOSE, 0, 0);
-            }
-            ::Sleep(20);
-        }
-    });
-    loader.Send(HM_SHOW_OPTIONS, a, b, c);
-    done = true;
-    watcher.join();
-    return shown;
-}
-
-// Wine's WinInet reads http_proxy from ucrtbase's copy of the environment,
-// which only that copy's own setter changes.
-void SetProxy(const std::wstring& value) {
-    ::SetEnvironmentVariableW(L"http_proxy", value.empty() ? nullptr : value.c_str());
-    if (HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll")) {
-        using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
-        if (const auto put =
-                reinterpret_cast<TPutEnv>(reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")))) {
-            put(L"http_proxy", value.c_str());
-        }
-    }
-}
-
 // Points the update check at the stand-in server for the test's span, or at
 // a port that refuses, so that checks end at once.
-class TServer {
+class TServer : public TUpdateServer {
 public:
-    TServer() {
-        FILE* f = _wfopen((ProgramFolder() + L"update_server.port").c_str(), L"r");
-        unsigned port = 0;
-        if (f) {
-            if (fscanf(f, "%u", &port) != 1) {
-                port = 0;
-            }
-            fclose(f);
-        }
-        FPort = static_cast<INTERNET_PORT>(port);
-    }
     ~TServer() {
-        if (FPort) {
+        if (Running()) {
             Answer(0, "");
         }
         Refuse();
     }
-    bool Running() const noexcept { return FPort != 0; }
-
-    void Use() { SetProxy(L"http://127.0.0.1:" + std::to_wstring(FPort)); }
-    static void Refuse() { SetProxy(L"http://127.0.0.1:9"); }
 
     // The next answers: the version file, after delay seconds.
-    void Answer(double delay, const std::string& body) {
-        Request(L"POST", L"/__control?status=200&delay=" + std::to_wstring(delay), body);
-    }
+    void Answer(double delay, const std::string& body) { Serve(200, body, delay); }
     // Requests the server has taken, and how many of them it has answered.
     void Log(size_t& taken, size_t& answered) {
-        const std::string log = Request(L"GET", L"/__log", "");
-        taken = answered = 0;
-        for (size_t at = 0; (at = log.find('\t', at)) != std::string::npos;) {
-            const size_t second = log.find('\t', at + 1);
-            if (second == std::string::npos) {
-                break;
-            }
-            ++taken;
-            answered += log.compare(second + 1, 1, "1") == 0 ? 1 : 0;
-            at = log.find('\n', second);
-        }
+        const std::vector<TLogEntry> log = TUpdateServer::Log();
+        taken = log.size();
+        answered = static_cast<size_t>(
+            std::count_if(log.begin(), log.end(), [](const TLogEntry& entry) { return entry.Done; }));
     }
-
-private:
-    std::string Request(const wchar_t* verb, const std::wstring& path, const std::string& body) {
-        std::string answer;
-        HINTERNET session = ::InternetOpenW(L"hostile-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-        HINTERNET connection = session ? ::InternetConnectW(session, L"127.0.0.1", FPort, nullptr, nullptr,
-                                                            INTERNET_SERVICE_HTTP, 0, 0)
-                                       : nullptr;
-        HINTERNET request = connection ? ::HttpOpenRequestW(connection, verb, path.c_str(), nullptr, nullptr,
-                                                            nullptr, INTERNET_FLAG_RELOAD, 0)
-                                       : nullptr;
-        if (request && ::HttpSendRequestW(request, nullptr, 0, const_cast<char*>(body.data()),
-                                          static_cast<DWORD>(body.size()))) {
-            char buffer[4096];
-            DWORD read = 0;
-            while (::InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) {
-                answer.append(buffer, read);
-            }
-        } else {
-            ADD_FAILURE() << "control request to the stand-in server failed";
-        }
-        for (HINTERNET h : {request, connection, session}) {
-            if (h) {
-                ::InternetCloseHandle(h);
-            }
-        }
-        return answer;
-    }
-
-    INTERNET_PORT FPort = 0;
 };
 
 const char kVersionFile[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
-
-// The update check's report once the waiting text has gone.
-std::wstring FinalReport(HWND form) {
-    const HWND label = Control(form, u"lUpdate");
-    const ULONGLONG end = ::GetTickCount64() + 20000;
-    std::wstring report = Text(label);
-    while ((report.empty() || report.find(L"Please wait") != std::wstring::npos) && ::GetTickCount64() < end) {
-        ::Sleep(20);
-        report = Text(label);
-    }
-    return report;
-}
-
-// Runs the thread's messages until done() or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (::GetTickCount64() > end) {
-            return false;
-        }
-        PumpMessagesFor(50);
-    }
-    return true;
-}
 
 TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRun) {
     THostileTally tally;

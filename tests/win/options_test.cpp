@@ -16,70 +16,10 @@
 #include "options/options_layout.h"
 #include "options/res/picture_ids.h"
 #include "test_support.h"
+#include "window_support.h"
 
 namespace {
 
-constexpr DWORD kReplyTimeout = 5000;
-
-// The options window is the only dialog this process shows.
-HWND FindOptionsWindow(DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        HWND found = nullptr;
-        ::EnumWindows(
-            [](HWND window, LPARAM out) -> BOOL {
-                DWORD process = 0;
-                ::GetWindowThreadProcessId(window, &process);
-                wchar_t cls[32] = {};
-                ::GetClassNameW(window, cls, 32);
-                if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
-                    *reinterpret_cast<HWND*>(out) = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        if (found || ::GetTickCount64() > end) {
-            return found;
-        }
-        ::Sleep(20);
-    }
-}
-
-// A message to a window of the plug-in's thread. With a time-out, so a
-// window that closed meanwhile cannot hang the test.
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kReplyTimeout, &result);
-    return static_cast<LRESULT>(result);
-}
-
-std::wstring Text(HWND window) {
-    wchar_t buffer[1024] = {};
-    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
-
-HWND ControlById(HWND form, int id) {
-    struct TSearch {
-        int Id;
-        HWND Found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(data);
-            if (::GetDlgCtrlID(child) == s->Id) {
-                s->Found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-HWND Control(HWND form, std::u16string_view name) { return ControlById(form, LayoutControlId(LayoutIndex(name))); }
 HWND UnitItem(HWND form, size_t item) { return ControlById(form, RadioItemId(LayoutIndex(u"RadioGroup1"), item)); }
 
 void Click(HWND button) { Ask(button, BM_CLICK); }
@@ -195,101 +135,6 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     fclose(out);
     return written;
 }
-
-// Waits until a control's text satisfies done, or the time is up.
-std::wstring WaitForText(HWND control, const std::function<bool(const std::wstring&)>& done, DWORD timeoutMs) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    std::wstring text = Text(control);
-    while (!done(text) && ::GetTickCount64() < end) {
-        ::Sleep(50);
-        text = Text(control);
-    }
-    return text;
-}
-
-// The update check's report once the waiting text has gone.
-bool Finished(const std::wstring& text) { return !text.empty() && text.find(L"Please wait") == std::wstring::npos; }
-
-// A loaded plug-in with a store; Show() runs message 6 while `user` plays
-// the user on another thread. The user must close the window; if it
-// does not, the window is closed through its close box.
-struct TOptionsHost {
-    explicit TOptionsHost(const std::wstring& name) : Folder(name) {
-        // The update check must fail fast and the same way everywhere: a
-        // proxy that refuses every connection.
-        wchar_t old[512] = {};
-        if (::GetEnvironmentVariableW(L"http_proxy", old, 512) < 512) {
-            FOldProxy = old;
-        }
-        SetProxy(L"http://127.0.0.1:9");
-    }
-    ~TOptionsHost() {
-        Loader.Unload();
-        SetProxy(FOldProxy);
-    }
-
-    // Store values as the host keeps them; message 2 reads them.
-    void Store(int32_t freqValue, int32_t freqUnit, int32_t workMode, const std::wstring& selection) {
-        Host.Store.Initialized = 1;
-        Host.Store.FreqValue = freqValue;
-        Host.Store.FreqUnit = freqUnit;
-        Host.Store.WorkMode = workMode;
-        Host.SetSelection(selection);
-    }
-
-    bool Start() {
-        if (!Loader.Load(Folder.Dll(), Host)) {
-            return false;
-        }
-        Loader.Send(HM_START);
-        return true;
-    }
-
-    // True when the window showed.
-    bool Show(const std::function<void(HWND form)>& user) {
-        std::atomic<bool> shown{false};
-        std::thread watcher([&] {
-            const HWND form = FindOptionsWindow(20000);
-            if (!form) {
-                return;
-            }
-            shown = true;
-            user(form);
-            // A user that left the window open: close it, and tell.
-            const ULONGLONG end = ::GetTickCount64() + 5000;
-            while (::IsWindow(form) && ::IsWindowVisible(form) && ::GetTickCount64() < end) {
-                ::Sleep(10);
-            }
-            if (::IsWindow(form) && ::IsWindowVisible(form)) {
-                ADD_FAILURE() << "the test left the window open";
-                ::PostMessageW(form, WM_CLOSE, 0, 0);
-            }
-        });
-        Loader.Send(HM_SHOW_OPTIONS);
-        watcher.join();
-        return shown;
-    }
-
-    TPluginFolder Folder;
-    THostService Host;
-    TPluginLoader Loader;
-
-private:
-    // Wine's WinInet reads http_proxy from ucrtbase's copy of the
-    // environment, which only that copy's own setter changes.
-    static void SetProxy(const std::wstring& value) {
-        ::SetEnvironmentVariableW(L"http_proxy", value.empty() ? nullptr : value.c_str());
-        if (HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll")) {  // the one WinInet uses
-            using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
-            if (const auto put = reinterpret_cast<TPutEnv>(
-                    reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")))) {
-                put(L"http_proxy", value.c_str());  // empty removes it
-            }
-        }
-    }
-
-    std::wstring FOldProxy;
-};
 
 const std::wstring kAllEntries = [] {
     std::wstring s = L";;";
@@ -735,7 +580,7 @@ TEST(OptionsWindow, UpdateReportAppearsInTheAboutPage) {
     ASSERT_TRUE(p.Start());
     std::wstring report;
     ASSERT_TRUE(p.Show([&](HWND form) {
-        report = WaitForText(Control(form, u"lUpdate"), Finished, 20000);
+        report = FinalReport(form);
         Click(Control(form, u"btnCancel"));
     }));
     EXPECT_EQ(report, L"Cannot connect to site. Check your internet connection.");
@@ -761,7 +606,7 @@ TEST(OptionsWindow, Screenshots) {
             ::Sleep(500);
             saved.push_back(SaveScreenshot(form, out + L"other-page.bmp"));
             ClickTab(form, 2);
-            WaitForText(Control(form, u"lUpdate"), Finished, 20000);
+            FinalReport(form);
             ::Sleep(500);
             saved.push_back(SaveScreenshot(form, out + L"about-page.bmp"));
             Click(Control(form, u"btnCancel"));

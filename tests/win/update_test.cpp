@@ -17,6 +17,7 @@
 #include "core/wide.h"
 #include "core/win_handles.h"
 #include "test_support.h"
+#include "window_support.h"
 #include "update/update.h"
 
 namespace {
@@ -29,108 +30,7 @@ std::wstring Available(const std::wstring& latest) {
     return L"Update available. Installed version: 0.3.6 latest available version: " + latest + L" .";
 }
 
-struct TServerPorts {
-    INTERNET_PORT Port = 0;
-    INTERNET_PORT ClosedPort = 0;
-};
-
-bool ReadServerPorts(TServerPorts& ports) {
-    FILE* f = _wfopen((ProgramFolder() + L"update_server.port").c_str(), L"r");
-    if (!f) {
-        return false;
-    }
-    unsigned port = 0;
-    unsigned closed = 0;
-    const bool ok = fscanf(f, "%u %u", &port, &closed) == 2 && port > 0 && port < 65536 && closed < 65536;
-    fclose(f);
-    ports.Port = static_cast<INTERNET_PORT>(port);
-    ports.ClosedPort = static_cast<INTERNET_PORT>(closed);
-    return ok;
-}
-
-// Wine's WinInet takes http_proxy from ucrtbase's copy of the environment,
-// which is made once; only that copy's own setter changes it afterwards.
-void SetProxyPort(INTERNET_PORT port) {
-    const std::wstring value = port ? L"http://127.0.0.1:" + std::to_wstring(port) : L"";
-    ::SetEnvironmentVariableW(L"http_proxy", port ? value.c_str() : nullptr);
-    HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll");
-    if (!ucrt) {
-        return;
-    }
-    using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
-    const auto put = reinterpret_cast<TPutEnv>(reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")));
-    if (put) {
-        put(L"http_proxy", value.c_str());  // empty removes it
-    }
-}
-
-// A request straight to the server, for the test's own control.
-std::string ServerRequest(INTERNET_PORT port, const wchar_t* verb, const std::wstring& path,
-                          const std::string& body = std::string()) {
-    const TUniqueInternet session(::InternetOpenW(L"update-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    const TUniqueInternet connection(::InternetConnectW(session.get(), L"127.0.0.1", port, nullptr, nullptr,
-                                                        INTERNET_SERVICE_HTTP, 0, 0));
-    const TUniqueInternet request(::HttpOpenRequestW(connection.get(), verb, path.c_str(), nullptr, nullptr, nullptr,
-                                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request || !::HttpSendRequestW(request.get(), nullptr, 0, const_cast<char*>(body.data()),
-                                        static_cast<DWORD>(body.size()))) {
-        ADD_FAILURE() << "control request failed: " << ::GetLastError();
-        return std::string();
-    }
-    std::string answer;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::InternetReadFile(request.get(), buffer, sizeof(buffer), &read) && read > 0) {
-        answer.append(buffer, read);
-    }
-    return answer;
-}
-
-struct TLogEntry {
-    std::string Path;
-    std::string Agent;
-    bool Done = false;
-};
-
-std::vector<TLogEntry> ParseLog(const std::string& text) {
-    std::vector<TLogEntry> entries;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string line = text.substr(start, end - start);
-        const size_t tab1 = line.find('\t');
-        const size_t tab2 = line.find('\t', tab1 + 1);
-        if (tab1 != std::string::npos && tab2 != std::string::npos) {
-            entries.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1) == "1"});
-        }
-        start = end + 1;
-    }
-    return entries;
-}
-
-// Pumps this thread's messages (the reports arrive through them) until
-// done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-    const ULONGLONG end = ::GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done()) {
-            return true;
-        }
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= end) {
-            return false;
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
+void SetProxyPort(INTERNET_PORT port) { SetProxy(port ? L"http://127.0.0.1:" + std::to_wstring(port) : L""); }
 
 void Pump(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
@@ -195,7 +95,8 @@ std::string Ini(const std::string& lines) { return "[update]\r\n" + lines; }
 class UpdateCheck : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!ReadServerPorts(Ports)) {
+        Server = std::make_unique<TUpdateServer>();
+        if (!Server->Running()) {
             return;
         }
         // A folder name outside the ANSI code page: the copy must be
@@ -205,7 +106,7 @@ protected:
         SavedTemp = Environment(L"TEMP");
         ::SetEnvironmentVariableW(L"TMP", Temp->Path().c_str());
         ::SetEnvironmentVariableW(L"TEMP", Temp->Path().c_str());
-        SetProxyPort(Ports.Port);
+        SetProxyPort(Server->Port());
     }
 
     static void TearDownTestSuite() {
@@ -244,13 +145,10 @@ protected:
 
     // What the server answers from now on; also clears its log.
     static void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false) {
-        wchar_t path[96];
-        swprintf(path, std::size(path), L"/__control?status=%d&delay=%.2f&keeplog=%d", status, delaySeconds,
-                 keepLog ? 1 : 0);
-        ASSERT_EQ(ServerRequest(Ports.Port, L"POST", path, body), "ok\n");
+        Server->Serve(status, body, delaySeconds, keepLog);
     }
 
-    static std::vector<TLogEntry> Log() { return ParseLog(ServerRequest(Ports.Port, L"GET", L"/__log")); }
+    static std::vector<TLogEntry> Log() { return Server->Log(); }
 
     static bool AllAnswered(size_t count) {
         const std::vector<TLogEntry> log = Log();
@@ -297,14 +195,14 @@ protected:
         return others;
     }
 
-    static TServerPorts Ports;
+    static std::unique_ptr<TUpdateServer> Server;
     static std::unique_ptr<TTempFolder> Temp;
     static std::wstring SavedTmp;
     static std::wstring SavedTemp;
     std::unique_ptr<TLabelWindow> Window;
 };
 
-TServerPorts UpdateCheck::Ports;
+std::unique_ptr<TUpdateServer> UpdateCheck::Server;
 std::unique_ptr<TTempFolder> UpdateCheck::Temp;
 std::wstring UpdateCheck::SavedTmp;
 std::wstring UpdateCheck::SavedTemp;
@@ -406,12 +304,12 @@ TEST_F(UpdateCheck, ErrorAnswersAndOversizedBodiesAreConnectionFailures) {
 }
 
 TEST_F(UpdateCheck, RefusedConnectionWritesNothingAndTheNextCheckWorks) {
-    ASSERT_NE(Ports.ClosedPort, 0);
+    ASSERT_NE(Server->ClosedPort(), 0);
     SetPageThroughCheck("http://www.orvane.example/before-refused");
     ::DeleteFileW(Copy().c_str());
-    SetProxyPort(Ports.ClosedPort);
+    SetProxyPort(Server->ClosedPort());
     const std::wstring refused = Check();
-    SetProxyPort(Ports.Port);
+    SetProxyPort(Server->Port());
     EXPECT_EQ(refused, CannotConnect);
     EXPECT_EQ(::GetFileAttributesW(Copy().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Page(), u"http://www.orvane.example/before-refused");

@@ -1,0 +1,267 @@
+#include "window_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cwchar>
+#include <thread>
+
+#include "options/options_layout.h"
+#include "test_support.h"
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+std::wstring Text(HWND window) {
+    wchar_t buffer[1024] = {};
+    Ask(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+HWND ControlById(HWND form, int id) {
+    struct TSearch {
+        int Id;
+        HWND Found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        form,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<TSearch*>(data);
+            if (::GetDlgCtrlID(child) == s->Id) {
+                s->Found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+HWND Control(HWND form, std::u16string_view name) { return ControlById(form, LayoutControlId(LayoutIndex(name))); }
+
+std::vector<HWND> VisibleDialogs() {
+    std::vector<HWND> found;
+    ::EnumWindows(
+        [](HWND window, LPARAM out) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            wchar_t cls[32] = {};
+            ::GetClassNameW(window, cls, 32);
+            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+                reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindOptionsWindow(DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        const std::vector<HWND> found = VisibleDialogs();
+        if (!found.empty()) {
+            return found.front();
+        }
+        if (::GetTickCount64() > end) {
+            return nullptr;
+        }
+        ::Sleep(20);
+    }
+}
+
+std::wstring FinalReport(HWND form) {
+    const HWND label = Control(form, u"lUpdate");
+    const ULONGLONG end = ::GetTickCount64() + 20000;
+    std::wstring report = Text(label);
+    while ((report.empty() || report.find(L"Please wait") != std::wstring::npos) && ::GetTickCount64() < end) {
+        ::Sleep(20);
+        report = Text(label);
+    }
+    return report;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done()) {
+            return true;
+        }
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= end) {
+            return false;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& user, intptr_t a, intptr_t b,
+                intptr_t c) {
+    std::atomic<bool> done{false};
+    std::atomic<int> shown{0};
+    std::thread watcher([&] {
+        std::vector<HWND> seen;
+        const ULONGLONG end = ::GetTickCount64() + 30000;
+        while (!done && ::GetTickCount64() < end) {
+            for (const HWND form : VisibleDialogs()) {
+                if (std::find(seen.begin(), seen.end(), form) == seen.end()) {
+                    seen.push_back(form);
+                    ++shown;
+                    user(form);
+                }
+                ::PostMessageW(form, WM_CLOSE, 0, 0);
+            }
+            ::Sleep(20);
+        }
+    });
+    loader.Send(HM_SHOW_OPTIONS, a, b, c);
+    done = true;
+    watcher.join();
+    return shown;
+}
+
+void SetProxy(const std::wstring& value) {
+    ::SetEnvironmentVariableW(L"http_proxy", value.empty() ? nullptr : value.c_str());
+    if (HMODULE ucrt = ::LoadLibraryW(L"ucrtbase.dll")) {  // the one WinInet uses
+        using TPutEnv = int(__cdecl*)(const wchar_t*, const wchar_t*);
+        if (const auto put =
+                reinterpret_cast<TPutEnv>(reinterpret_cast<void (*)()>(::GetProcAddress(ucrt, "_wputenv_s")))) {
+            put(L"http_proxy", value.c_str());  // empty removes it
+        }
+    }
+}
+
+TUpdateServer::TUpdateServer() {
+    FILE* f = _wfopen((ProgramFolder() + L"update_server.port").c_str(), L"r");
+    if (!f) {
+        return;
+    }
+    unsigned port = 0;
+    unsigned closed = 0;
+    if (fscanf(f, "%u %u", &port, &closed) == 2 && port > 0 && port < 65536 && closed < 65536) {
+        FPort = static_cast<INTERNET_PORT>(port);
+        FClosedPort = static_cast<INTERNET_PORT>(closed);
+    }
+    fclose(f);
+}
+
+void TUpdateServer::Use() const { SetProxy(L"http://127.0.0.1:" + std::to_wstring(FPort)); }
+
+void TUpdateServer::Refuse() { SetProxy(L"http://127.0.0.1:9"); }
+
+void TUpdateServer::Serve(int status, const std::string& body, double delaySeconds, bool keepLog) const {
+    wchar_t path[96];
+    swprintf(path, std::size(path), L"/__control?status=%d&delay=%.2f&keeplog=%d", status, delaySeconds,
+             keepLog ? 1 : 0);
+    EXPECT_EQ(Request(L"POST", path, body), "ok\n");
+}
+
+std::vector<TLogEntry> TUpdateServer::Log() const {
+    const std::string text = Request(L"GET", L"/__log");
+    std::vector<TLogEntry> entries;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = text.substr(start, end - start);
+        const size_t tab1 = line.find('\t');
+        const size_t tab2 = tab1 == std::string::npos ? std::string::npos : line.find('\t', tab1 + 1);
+        if (tab2 != std::string::npos) {
+            entries.push_back(
+                {line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1) == "1"});
+        }
+        start = end + 1;
+    }
+    return entries;
+}
+
+std::string TUpdateServer::Request(const wchar_t* verb, const std::wstring& path, const std::string& body) const {
+    std::string answer;
+    HINTERNET session = ::InternetOpenW(L"brisklet-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    HINTERNET connection =
+        session ? ::InternetConnectW(session, L"127.0.0.1", FPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0)
+                : nullptr;
+    HINTERNET request = connection ? ::HttpOpenRequestW(connection, verb, path.c_str(), nullptr, nullptr, nullptr,
+                                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                   : nullptr;
+    if (request &&
+        ::HttpSendRequestW(request, nullptr, 0, const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (::InternetReadFile(request, buffer, sizeof buffer, &read) && read > 0) {
+            answer.append(buffer, read);
+        }
+    } else {
+        ADD_FAILURE() << "control request to the stand-in server failed: " << ::GetLastError();
+    }
+    for (HINTERNET h : {request, connection, session}) {
+        if (h) {
+            ::InternetCloseHandle(h);
+        }
+    }
+    return answer;
+}
+
+TOptionsHost::TOptionsHost(const std::wstring& name) : Folder(name) {
+    wchar_t old[512] = {};
+    if (::GetEnvironmentVariableW(L"http_proxy", old, 512) < 512) {
+        FOldProxy = old;
+    }
+    TUpdateServer::Refuse();
+}
+
+TOptionsHost::~TOptionsHost() {
+    Loader.Unload();
+    SetProxy(FOldProxy);
+}
+
+void TOptionsHost::Store(int32_t freqValue, int32_t freqUnit, int32_t workMode, const std::wstring& selection) {
+    Host.Store.Initialized = 1;
+    Host.Store.FreqValue = freqValue;
+    Host.Store.FreqUnit = freqUnit;
+    Host.Store.WorkMode = workMode;
+    Host.SetSelection(selection);
+}
+
+bool TOptionsHost::Start() {
+    if (!Loader.Load(Folder.Dll(), Host)) {
+        return false;
+    }
+    Loader.Send(HM_START);
+    return true;
+}
+
+bool TOptionsHost::Show(const std::function<void(HWND form)>& user) {
+    std::atomic<bool> shown{false};
+    std::thread watcher([&] {
+        const HWND form = FindOptionsWindow(20000);
+        if (!form) {
+            return;
+        }
+        shown = true;
+        user(form);
+        const ULONGLONG end = ::GetTickCount64() + 5000;
+        while (::IsWindow(form) && ::IsWindowVisible(form) && ::GetTickCount64() < end) {
+            ::Sleep(10);
+        }
+        if (::IsWindow(form) && ::IsWindowVisible(form)) {
+            ADD_FAILURE() << "the test left the window open";
+            ::PostMessageW(form, WM_CLOSE, 0, 0);
+        }
+    });
+    Loader.Send(HM_SHOW_OPTIONS);
+    watcher.join();
+    return shown;
+}

@@ -1,0 +1,106 @@
+// Shared pieces of the Windows tests that drive windows and the update
+// check: messages with a time-out, controls found by their layout name, the
+// options window played by a second thread, the thread's message pump, and
+// the stand-in update server (tests/win/update_server.py).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "host/host_service.h"
+#include "test_support.h"
+
+// A message to a window of another thread. With a time-out, so that a
+// window that closed meanwhile cannot hang the test.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::wstring Text(HWND window);
+
+HWND ControlById(HWND form, int id);
+HWND Control(HWND form, std::u16string_view name);
+
+// Every visible dialog of this process; the options window is the only one.
+std::vector<HWND> VisibleDialogs();
+// The first one to show within the time, or null.
+HWND FindOptionsWindow(DWORD timeoutMs);
+
+// The update check's report in the window once the waiting text has gone.
+std::wstring FinalReport(HWND form);
+
+// Runs this thread's messages until done() holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// Sends message 6 and plays the user on another thread: `user` gets each
+// window as it shows; every dialog still open afterwards is closed through
+// its close box. Returns the number of windows that showed.
+int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& user, intptr_t a = 0, intptr_t b = 0,
+                intptr_t c = 0);
+
+// The HTTP proxy of this process; empty for none. Wine's WinInet reads it
+// from ucrtbase's copy of the environment, which only that copy's own setter
+// changes.
+void SetProxy(const std::wstring& value);
+
+struct TLogEntry {
+    std::string Path;
+    std::string Agent;
+    bool Done = false;  // answered
+};
+
+// The stand-in for the maker's server that ctest starts (fixture
+// update_server) and scripts/harden.sh starts, found through its port file.
+class TUpdateServer {
+public:
+    TUpdateServer();
+
+    bool Running() const noexcept { return FPort != 0; }
+    INTERNET_PORT Port() const noexcept { return FPort; }
+    INTERNET_PORT ClosedPort() const noexcept { return FClosedPort; }
+
+    // Makes the server this process's proxy; Refuse points it at a port
+    // that refuses, so that checks end at once.
+    void Use() const;
+    static void Refuse();
+
+    // The next answers: this status and body, after delay seconds. Clears
+    // the log unless keepLog.
+    void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false) const;
+    std::vector<TLogEntry> Log() const;
+
+    // A request straight to the server, not through the proxy.
+    std::string Request(const wchar_t* verb, const std::wstring& path, const std::string& body = std::string()) const;
+
+private:
+    INTERNET_PORT FPort = 0;
+    INTERNET_PORT FClosedPort = 0;
+};
+
+// A loaded plug-in with a store; Show() runs message 6 while `user` plays
+// the user on another thread. The user must close the window; if it does
+// not, the window is closed through its close box and the test fails. The
+// update check meets a proxy that refuses, so it ends fast everywhere.
+class TOptionsHost {
+public:
+    explicit TOptionsHost(const std::wstring& name);
+    ~TOptionsHost();
+    TOptionsHost(const TOptionsHost&) = delete;
+    TOptionsHost& operator=(const TOptionsHost&) = delete;
+
+    // Store values as the host keeps them; message 2 reads them.
+    void Store(int32_t freqValue, int32_t freqUnit, int32_t workMode, const std::wstring& selection);
+    bool Start();
+    // True when the window showed.
+    bool Show(const std::function<void(HWND form)>& user);
+
+    TPluginFolder Folder;
+    THostService Host;
+    TPluginLoader Loader;
+
+private:
+    std::wstring FOldProxy;
+};
