@@ -127,8 +127,9 @@ void TW2IPlugin::Dispatch(const THostMessageRec& msg) {
         ReloadLists();
         break;
     case HM_SHOW_OPTIONS:
-        ShowOptionsCommand();
-        ReloadLists();
+        if (ShowOptionsCommand()) {
+            ReloadLists();
+        }
         break;
     case HM_STATUS_INFO: {
         std::u16string status = FromWide(reinterpret_cast<const wchar_t*>(msg.ParamB));

@@ -43,8 +43,9 @@ public:
     void RotationTick();
     void RotateStatus(std::u16string status, std::u16string xstatus, int32_t icon);
 
-    // The options window; defined with the window.
-    void ShowOptionsCommand();
+    // The options window; defined with the window. False when a window was
+    // already open, which is brought to the front instead.
+    bool ShowOptionsCommand();
 
     void LoadListFile(TTextList& list, const wchar_t* fileName);
     void ReloadLists();

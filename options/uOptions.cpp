@@ -96,7 +96,50 @@ TTranslatableForm::TKind TranslationKind(TControlKind kind) {
     }
 }
 
+// The thread's other top-level windows take no input while the options
+// window runs, as an owner does under a modal dialog. Exactly the windows
+// disabled here are enabled again, on every way out, and the window that
+// was active gets activation back.
+class TModalScope final {
+public:
+    explicit TModalScope(HWND modal) : FModal(modal), FActive(::GetActiveWindow()) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &TModalScope::Collect, reinterpret_cast<LPARAM>(this));
+        for (const HWND window : FDisabled) {
+            ::EnableWindow(window, FALSE);
+        }
+    }
+    ~TModalScope() {
+        // Enabled before the modal window goes, so that activation does not
+        // pass to another program meanwhile.
+        for (const HWND window : FDisabled) {
+            if (::IsWindow(window)) {
+                ::EnableWindow(window, TRUE);
+            }
+        }
+        if (FActive && FActive != FModal && ::IsWindow(FActive)) {
+            ::SetActiveWindow(FActive);
+        }
+    }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND window, LPARAM self) {
+        auto* scope = reinterpret_cast<TModalScope*>(self);
+        if (window != scope->FModal && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            scope->FDisabled.push_back(window);  // a window the host disabled itself stays so
+        }
+        return TRUE;
+    }
+
+    HWND FModal;
+    HWND FActive;
+    std::vector<HWND> FDisabled;
+};
+
 }  // namespace
+
+TfrmOptions* TfrmOptions::FOpen = nullptr;
 
 // The window as TranslateForm sees it: the caption, then the layout's rows in
 // order, with RadioGroup1's items.
@@ -519,11 +562,22 @@ void TfrmOptions::Close() {
     ::PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 
+void TfrmOptions::BringToFront() const noexcept {
+    ::SetForegroundWindow(Handle());
+    ::SetActiveWindow(Handle());
+}
+
 void TfrmOptions::ShowModal() {
-    if (!FWindow) {
+    if (!FWindow || FOpen) {
         return;
     }
+    // Cleared on every way out, an error included.
+    struct TOpenMark {
+        explicit TOpenMark(TfrmOptions* form) noexcept { FOpen = form; }
+        ~TOpenMark() { FOpen = nullptr; }
+    } open(this);
     FModalDone = false;
+    const TModalScope modal(Handle());
     FormShow();
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
@@ -907,7 +961,13 @@ void TfrmOptions::btnCancelClick() {
     Close();
 }
 
-void TW2IPlugin::ShowOptionsCommand() {
+bool TW2IPlugin::ShowOptionsCommand() {
+    if (TfrmOptions* open = TfrmOptions::Open()) {
+        // Only a faulty host asks again while the window is open: no second
+        // window inside the first one's loop.
+        open->BringToFront();
+        return false;
+    }
     {
         TfrmOptions frmOptions;
         frmOptions.SetFreqPosition(FreqValue);
@@ -921,4 +981,5 @@ void TW2IPlugin::ShowOptionsCommand() {
         }
     }
     ReloadLists();
+    return true;
 }

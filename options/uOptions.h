@@ -30,9 +30,16 @@ public:
     int32_t FreqUnitIndex() const;
 
     // Runs FormShow, shows the window and runs its message loop until it is
-    // closed. Other windows of the thread, the plug-in's timer among them,
-    // keep getting their messages meanwhile.
+    // closed. The thread's other top-level windows take no input meanwhile,
+    // but every window of the thread, the plug-in's timer among them, keeps
+    // getting its messages.
     void ShowModal();
+
+    // The window of the showing in progress, if any: one at a time.
+    static TfrmOptions* Open() noexcept { return FOpen; }
+    // Brings the window to the front, as the messenger would expect when
+    // asked for it again.
+    void BringToFront() const noexcept;
 
     bool Saved = false;
     int32_t WorkMode = 0;
@@ -88,6 +95,8 @@ private:
     void Label1Click();
     void btnOkClick();
     void btnCancelClick();
+
+    static TfrmOptions* FOpen;
 
     bool FModalDone = false;
     std::vector<HWND> FControls;              // one per layout row; null for rows without a window
