@@ -16,6 +16,10 @@ HINSTANCE ThisModule() noexcept {
     return module;
 }
 
+void UnregisterMessageWindowClass() noexcept {
+    ::UnregisterClassW(kClassName, ThisModule());
+}
+
 TMessageWindow::TMessageWindow(THandler handler) : FHandler(std::move(handler)) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);

@@ -9,6 +9,11 @@
 
 HINSTANCE ThisModule() noexcept;
 
+// Gives the class back once the module's last message window is gone, so
+// that a later load of the DLL registers it against its own image. Fails
+// harmlessly while a window of the class lives.
+void UnregisterMessageWindowClass() noexcept;
+
 class TMessageWindow {
 public:
     // Returns true when it handled the message.

@@ -4,6 +4,7 @@
 
 #include "guard.h"
 #include "list_file.h"
+#include "../update/update.h"
 #include "u_common.h"
 #include "wide.h"
 
@@ -27,6 +28,9 @@ std::wstring ModuleFileNameOf(HMODULE module) {
         buffer.resize(buffer.size() * 2);
     }
 }
+
+// Plug-in objects alive in this module; host thread only.
+int LivePlugins = 0;
 
 uint32_t SeedFromClock() noexcept {
     LARGE_INTEGER counter{};
@@ -62,12 +66,19 @@ TW2IPlugin::TW2IPlugin(IHOXPluginService* service) : FService(service) {
     });
     FTimer->SetInterval(5000);
     FTimer->SetEnabled(false);
+    ++LivePlugins;  // last: the destructor runs only for a finished object
 }
 
 TW2IPlugin::~TW2IPlugin() {
     FTimer.reset();
     TextLines.Clear();
     StatusLines.Clear();
+    if (--LivePlugins == 0) {
+        // The host may free the DLL next. Nothing of ours may run on its
+        // thread after that, and a reload must not find our old classes.
+        ShutDownUpdateChecks();
+        UnregisterMessageWindowClass();
+    }
 }
 
 HRESULT __stdcall TW2IPlugin::QueryInterface(const IID&, void** ppv) {

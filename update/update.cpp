@@ -1,10 +1,12 @@
 #include "update.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "../core/guard.h"
 #include "../core/message_window.h"
@@ -33,9 +35,24 @@ struct TUpdateReport {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
 
+}  // namespace
+
+// A running check as the module sees it. Its internet handles are kept here
+// so that the module can close them to cancel the check; each is closed
+// exactly once, by whoever takes it out of the slot. Guarded by the
+// module's check lock.
+struct TCheckSlot {
+    HINTERNET Session = nullptr;
+    HINTERNET Address = nullptr;
+    bool Cancelled = false;
+};
+
+namespace {
+
 // The module's state. The label, the generations and the window belong to
 // the user-interface thread; the page is also read from there, but under a
-// lock so that a reader never sees it half replaced.
+// lock so that a reader never sees it half replaced. The running checks are
+// shared with their threads under a lock of their own.
 class TUpdateModule {
 public:
     TUpdateModule() = default;
@@ -57,8 +74,56 @@ public:
         request.Label = FLabel;
         request.Generation = ++FGeneration;
         request.ReportWindow = ReportWindow();
+        request.Slot = std::make_shared<TCheckSlot>();
+        std::lock_guard<std::mutex> guard(FChecksLock);
+        FChecks.push_back(request.Slot);
         return request;
     }
+
+    // Called by a check's thread as it ends.
+    void Forget(const std::shared_ptr<TCheckSlot>& slot) noexcept {
+        std::lock_guard<std::mutex> guard(FChecksLock);
+        FChecks.erase(std::remove(FChecks.begin(), FChecks.end(), slot), FChecks.end());
+    }
+
+    // Puts a handle the check just opened into its slot. False, with the
+    // handle closed, when the check was cancelled meanwhile.
+    bool Keep(TCheckSlot& slot, HINTERNET TCheckSlot::*field, HINTERNET handle) noexcept {
+        {
+            std::lock_guard<std::mutex> guard(FChecksLock);
+            if (!slot.Cancelled) {
+                slot.*field = handle;
+                return true;
+            }
+        }
+        ::InternetCloseHandle(handle);
+        return false;
+    }
+
+    void CloseHandles(TCheckSlot& slot) noexcept {
+        HINTERNET address = nullptr;
+        HINTERNET session = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(FChecksLock);
+            address = std::exchange(slot.Address, nullptr);
+            session = std::exchange(slot.Session, nullptr);
+        }
+        if (address) {
+            ::InternetCloseHandle(address);
+        }
+        if (session) {
+            ::InternetCloseHandle(session);
+        }
+    }
+
+    // Under the check lock, so that no report is posted once ShutDown has
+    // cancelled the check: ShutDown then finds every posted one queued.
+    bool Post(const TCheckSlot& slot, HWND window, LPARAM report) noexcept {
+        std::lock_guard<std::mutex> guard(FChecksLock);
+        return !slot.Cancelled && ::PostMessageW(window, WM_UPDATE_REPORT, 0, report);
+    }
+
+    void ShutDown();
 
     std::u16string Page() const {
         std::lock_guard<std::mutex> guard(FPageLock);
@@ -68,6 +133,7 @@ public:
 private:
     HWND ReportWindow();
     void Receive(std::unique_ptr<TUpdateReport> report);
+    void DropQueuedReports(HWND window) noexcept;
 
     mutable std::mutex FPageLock;
     std::u16string FPage{HomePageURL};
@@ -75,6 +141,8 @@ private:
     uint64_t FGeneration = 0;
     uint64_t FPageGeneration = 0;
     std::unique_ptr<TMessageWindow> FWindow;
+    std::mutex FChecksLock;
+    std::vector<std::shared_ptr<TCheckSlot>> FChecks;
 };
 
 // At namespace scope: a function-local static's guard makes the static C++
@@ -112,6 +180,36 @@ void TUpdateModule::Receive(std::unique_ptr<TUpdateReport> report) {
     }
 }
 
+void TUpdateModule::DropQueuedReports(HWND window) noexcept {
+    MSG msg;
+    while (::PeekMessageW(&msg, window, WM_UPDATE_REPORT, WM_UPDATE_REPORT, PM_REMOVE | PM_NOYIELD)) {
+        std::unique_ptr<TUpdateReport> dropped(reinterpret_cast<TUpdateReport*>(msg.lParam));
+    }
+}
+
+void TUpdateModule::ShutDown() {
+    std::vector<std::shared_ptr<TCheckSlot>> running;
+    {
+        std::lock_guard<std::mutex> guard(FChecksLock);
+        for (const std::shared_ptr<TCheckSlot>& slot : FChecks) {
+            slot->Cancelled = true;
+        }
+        running = FChecks;
+    }
+    // Closing a handle makes the call that waits on it fail, where the
+    // system supports that; the thread then ends at once.
+    for (const std::shared_ptr<TCheckSlot>& slot : running) {
+        CloseHandles(*slot);
+    }
+    FLabel = nullptr;
+    ++FGeneration;
+    if (FWindow && FWindow->Handle() &&
+        ::GetWindowThreadProcessId(FWindow->Handle(), nullptr) == ::GetCurrentThreadId()) {
+        DropQueuedReports(FWindow->Handle());
+        FWindow.reset();
+    }
+}
+
 TUpdateModule::~TUpdateModule() {
     if (!FWindow) {
         return;
@@ -122,20 +220,18 @@ TUpdateModule::~TUpdateModule() {
     }
     if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) {
         // Unloaded on the user-interface thread: free the reports still queued.
-        MSG msg;
-        while (::PeekMessageW(&msg, window, WM_UPDATE_REPORT, WM_UPDATE_REPORT, PM_REMOVE | PM_NOYIELD)) {
-            std::unique_ptr<TUpdateReport> dropped(reinterpret_cast<TUpdateReport*>(msg.lParam));
-        }
+        DropQueuedReports(window);
         FWindow.reset();
         return;
     }
-    // Unloaded by the last check's thread letting go of the module. The
-    // window is the user-interface thread's and cannot be destroyed from
-    // here, and reports may still be queued for it while this code goes
-    // away. So it falls back to the system's procedure, which drops them
-    // (their few bytes are lost) and destroys the window on WM_CLOSE in its
-    // own thread. The wrapper is let go without destroying: a cross-thread
-    // destroy would wait for that thread while the loader lock is held.
+    // Unloaded by the last check's thread letting go of the module while
+    // the plug-in was never released. The window is the user-interface
+    // thread's and cannot be destroyed from here, and reports may still be
+    // queued for it while this code goes away. So it falls back to the
+    // system's procedure, which drops them (their few bytes are lost) and
+    // destroys the window on WM_CLOSE in its own thread. The wrapper is let
+    // go without destroying: a cross-thread destroy would wait for that
+    // thread while the loader lock is held.
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
     ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -150,7 +246,7 @@ void PostReport(const TUpdateRequest& request, std::u16string text, bool foundPa
     report->Text = std::move(text);
     report->FoundPage = foundPage;
     report->Page = std::move(page);
-    if (::PostMessageW(request.ReportWindow, WM_UPDATE_REPORT, 0, reinterpret_cast<LPARAM>(report.get()))) {
+    if (Module().Post(*request.Slot, request.ReportWindow, reinterpret_cast<LPARAM>(report.get()))) {
         static_cast<void>(report.release());
     }
 }
@@ -184,6 +280,7 @@ private:
             const std::unique_ptr<TDownloadThread> self(static_cast<TDownloadThread*>(parameter));
             module = self->FModule;
             self->Execute();
+            Module().Forget(self->FRequest.Slot);
         }
         // Nothing of this module may run once the reference is let go.
         ::FreeLibraryAndExitThread(module, 0);
@@ -225,29 +322,43 @@ TVersionFileValues ReadVersionFile(const std::u16string& fileName) {
     return values;
 }
 
+// The slot's handles, closed on every way out of a download unless the
+// module has taken them to cancel it.
+class TSlotHandles {
+public:
+    explicit TSlotHandles(TCheckSlot& slot) noexcept : FSlot(slot) {}
+    ~TSlotHandles() { Module().CloseHandles(FSlot); }
+    TSlotHandles(const TSlotHandles&) = delete;
+    TSlotHandles& operator=(const TSlotHandles&) = delete;
+
+private:
+    TCheckSlot& FSlot;
+};
+
 // The body in memory, or false when the answer is not a version file.
-bool FetchBody(const std::u16string& url, std::string& body) {
-    const TUniqueInternet session(
-        ::InternetOpenW(W(std::u16string(UpdateAgentName)), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) {
+bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
+    const TSlotHandles closer(slot);
+    const HINTERNET session =
+        ::InternetOpenW(W(std::u16string(UpdateAgentName)), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!session || !Module().Keep(slot, &TCheckSlot::Session, session)) {
         return false;
     }
     // Straight from the server: a cached copy could hide a new version.
-    const TUniqueInternet address(::InternetOpenUrlW(session.get(), W(url), nullptr, 0,
-                                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!address) {
+    const HINTERNET address =
+        ::InternetOpenUrlW(session, W(url), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    if (!address || !Module().Keep(slot, &TCheckSlot::Address, address)) {
         return false;
     }
     DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!::HttpQueryInfoW(address.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+    if (!::HttpQueryInfoW(address, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
         status != 200) {
         return false;
     }
     char buffer[ReadBufferSize];
     for (;;) {
         DWORD read = 0;
-        if (!::InternetReadFile(address.get(), buffer, ReadBufferSize, &read)) {
+        if (!::InternetReadFile(address, buffer, ReadBufferSize, &read)) {
             read = 0;
         }
         if (read == 0) {
@@ -347,6 +458,10 @@ void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t min
     });
 }
 
+void ShutDownUpdateChecks() noexcept {
+    CatchAll([] { Module().ShutDown(); });
+}
+
 std::u16string UpdatePageURL() noexcept {
     return CatchAllOr(std::u16string(), [] { return Module().Page(); });
 }
@@ -365,9 +480,9 @@ std::u16string GetTempDir() {
     return FromWide(buffer.data(), length);
 }
 
-bool DownloadFile(const std::u16string& url, const std::u16string& fileName) {
+bool DownloadFile(const std::u16string& url, const std::u16string& fileName, TCheckSlot& slot) {
     std::string body;
-    if (!FetchBody(url, body)) {
+    if (!FetchBody(url, body, slot)) {
         return false;
     }
     ReplaceFileWith(fileName, body);
@@ -383,7 +498,7 @@ void CheckForUpdate(const TUpdateRequest& request) {
         return;
     }
     const std::u16string localFile = folder + u"\\" + request.FileName;
-    if (!DownloadFile(url, localFile)) {
+    if (!DownloadFile(url, localFile, *request.Slot)) {
         PostReport(request, TranslateWide(TextCannotConnect));
         return;
     }

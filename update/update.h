@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <windows.h>
@@ -19,11 +20,20 @@ HWND UpdateLabel() noexcept;
 // user-interface thread: the reports arrive there, through its message loop.
 void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t minor, int32_t release) noexcept;
 
+// Lets go of every running check when the plug-in goes away, on the
+// user-interface thread: each is cancelled by closing its internet handles,
+// its reports are dropped, late ones included, and the report window is
+// destroyed, so nothing of this module runs on that thread afterwards. A
+// check's thread still keeps the module loaded until it has left it.
+void ShutDownUpdateChecks() noexcept;
+
 // The page that "Open page in internet" opens: the home page until a check
 // finds a newer version. A copy, taken under the lock that guards it.
 std::u16string UpdatePageURL() noexcept;
 
 // The parts of the check, run on its thread.
+
+struct TCheckSlot;
 
 // What a check works on: its own copy, taken when it starts.
 struct TUpdateRequest {
@@ -32,6 +42,7 @@ struct TUpdateRequest {
     HWND Label = nullptr;
     uint64_t Generation = 0;  // the label's showing; a later one drops this check's reports
     HWND ReportWindow = nullptr;
+    std::shared_ptr<TCheckSlot> Slot;  // how the module cancels the check
 };
 
 // Shows its reports through ReportWindow; an error inside ends it quietly.
@@ -39,10 +50,10 @@ void CheckForUpdate(const TUpdateRequest& request);
 
 // Fetches url and saves the body as fileName. False, and nothing written,
 // when the server cannot be reached, answers other than 200 or sends more
-// than MaxVersionFileSize. The file is replaced whole, never written in
-// place, so overlapping checks cannot mix their bytes. Throws when the file
-// cannot be written.
-bool DownloadFile(const std::u16string& url, const std::u16string& fileName);
+// than MaxVersionFileSize, or the check was cancelled. The file is replaced
+// whole, never written in place, so overlapping checks cannot mix their
+// bytes. Throws when the file cannot be written.
+bool DownloadFile(const std::u16string& url, const std::u16string& fileName, TCheckSlot& slot);
 
 // The user's temporary folder, ending in "\"; empty when the system has none.
 std::u16string GetTempDir();

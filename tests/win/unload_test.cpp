@@ -1,0 +1,164 @@
+// The messenger may release the plug-in and free the DLL at any time, also
+// while update checks still wait for the server, and may load it again in
+// the same process. Nothing of the old image may run on the host's thread
+// after the release, and a reload must find none of the old classes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostile_support.h"
+#include "window_support.h"
+
+namespace {
+
+const char kNewerVersion[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
+const wchar_t kNewerReport[] = L"Update available. Installed version: 0.3.6 latest available version: 0.3.7 .";
+
+// Every window of this process whose class the module registered: top-level
+// ones, their children, and message-only ones.
+std::vector<HWND> WindowsOfModule(HMODULE module) {
+    struct TSearch {
+        HMODULE Module;
+        std::vector<HWND> Found;
+        void Take(HWND window) {
+            if (reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE)) == Module) {
+                Found.push_back(window);
+            }
+        }
+    } search{module, {}};
+    const auto child = [](HWND window, LPARAM data) -> BOOL {
+        reinterpret_cast<TSearch*>(data)->Take(window);
+        return TRUE;
+    };
+    std::vector<HWND> tops;
+    ::EnumWindows(
+        [](HWND window, LPARAM out) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            if (process == ::GetCurrentProcessId()) {
+                reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tops));
+    for (HWND window = nullptr; (window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
+        tops.push_back(window);
+    }
+    for (const HWND top : tops) {
+        search.Take(top);
+        ::EnumChildWindows(top, child, reinterpret_cast<LPARAM>(&search));
+    }
+    return search.Found;
+}
+
+std::set<std::wstring> ClassNames(const std::vector<HWND>& windows) {
+    std::set<std::wstring> names;
+    for (const HWND window : windows) {
+        wchar_t name[256] = {};
+        if (::GetClassNameW(window, name, 256) > 0) {
+            names.insert(name);
+        }
+    }
+    return names;
+}
+
+bool Loaded(const std::wstring& dll) { return ::GetModuleHandleW(dll.c_str()) != nullptr; }
+
+TEST(PluginUnload, ReleasingAndFreeingWhileChecksHangLeavesNothingToRun) {
+    TUpdateServer server;
+    ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
+    server.Use();
+    TPluginFolder folder(L"unload-hang");
+    const std::wstring dll = folder.Dll();
+    std::mt19937 random(20261209);
+    int cycles = 0;
+    int heldAfterFree = 0;
+    int windowsLeft = 0;
+    const ULONGLONG start = ::GetTickCount64();
+    for (int i = 0; i < 40; ++i) {
+        // From an answer at once to one long after the host let go: the
+        // last report of a check meets every stage of the unload.
+        server.Serve(200, kNewerVersion, static_cast<double>(random() % 13) / 10.0);
+        THostService host;
+        PutStore(host, TStoreValues());
+        TPluginLoader loader;
+        ASSERT_TRUE(loader.Load(dll, host)) << Utf8(loader.Error);
+        loader.Send(HM_START);
+        for (int showing = 0; showing <= i % 3; ++showing) {
+            ShowOptions(loader, [](HWND) {});  // each showing starts a check
+        }
+        const HMODULE module = loader.Module;
+        loader.ReleasePlugin();
+        windowsLeft += static_cast<int>(WindowsOfModule(module).size());
+        loader.Unload();
+        heldAfterFree += Loaded(dll) ? 1 : 0;
+        // The host's thread goes on pumping while the checks end.
+        ASSERT_TRUE(PumpUntil([&] { return !Loaded(dll); }, 20000)) << "cycle " << i << ": the DLL stayed loaded";
+        ++cycles;
+    }
+    PumpUntil([] { return false; }, 300);
+    std::printf("%d unload cycles in %llu ms; a check still held the DLL after FreeLibrary in %d\n", cycles,
+                ::GetTickCount64() - start, heldAfterFree);
+    EXPECT_EQ(windowsLeft, 0) << "windows of ours outlived the plug-in";
+    EXPECT_GT(heldAfterFree, 0) << "no cycle freed the DLL while a check ran";
+    server.Serve(200, "");
+    TUpdateServer::Refuse();
+}
+
+TEST(PluginUnload, FreeingAfterACheckLeavesNoClassAndAReloadWorks) {
+    TUpdateServer server;
+    ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
+    server.Use();
+    server.Serve(200, kNewerVersion);
+    TPluginFolder folder(L"unload-reload");
+    folder.Write(L"list.txt", "only joke\r\n");
+    const std::wstring dll = folder.Dll();
+
+    THostService host;
+    PutStore(host, TStoreValues());
+    TPluginLoader loader;
+    ASSERT_TRUE(loader.Load(dll, host));
+    loader.Send(HM_START);
+    const HMODULE first = loader.Module;
+    std::set<std::wstring> classes;
+    std::wstring report;
+    EXPECT_EQ(ShowOptions(loader,
+                          [&](HWND form) {
+                              report = FinalReport(form);
+                              classes = ClassNames(WindowsOfModule(first));
+                          }),
+              1);
+    EXPECT_EQ(report, kNewerReport);
+    // The timer's and the report's message windows, and the pages.
+    EXPECT_TRUE(classes.count(L"BriskletMessageWindow")) << "no class found: the search itself is broken";
+    EXPECT_TRUE(classes.count(L"BriskletTabSheet"));
+    loader.Unload();
+    ASSERT_TRUE(PumpUntil([&] { return !Loaded(dll); }, 20000));
+    for (const std::wstring& name : classes) {
+        WNDCLASSEXW info{};
+        info.cbSize = sizeof(info);
+        EXPECT_FALSE(::GetClassInfoExW(first, name.c_str(), &info)) << Utf8(name) << " is still registered";
+    }
+
+    // Loaded again, it checks and rotates with its own code.
+    ASSERT_TRUE(loader.Load(dll, host));
+    loader.Send(HM_START);
+    report.clear();
+    EXPECT_EQ(ShowOptions(loader, [&](HWND form) { report = FinalReport(form); }), 1);
+    EXPECT_EQ(report, kNewerReport);
+    host.Sent.clear();
+    loader.SendStatus(5, L"Beer", L"Friday");
+    EXPECT_EQ(ExpectPair(host.Sent).XStatus, L"only joke");
+    loader.Unload();
+    PumpUntil([&] { return !Loaded(dll); }, 20000);
+    TUpdateServer::Refuse();
+}
+
+}  // namespace
