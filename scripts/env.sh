@@ -26,6 +26,12 @@ start_services() {
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     fi
     "$WINESERVER" -p >/dev/null 2>&1 || true
+    # The first program of a wineserver session starts the prefix's services
+    # (services.exe, winedevice.exe, ...). They live as long as the
+    # persistent wineserver and keep the output they were given, so a
+    # caller that reads it (ctest above all) would wait for them until its
+    # time-out. Start them here, on no output at all, before anything else.
+    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_services() {
