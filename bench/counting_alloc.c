@@ -3,7 +3,7 @@
    is single-threaded while it counts. Blocks freed while counting that were
    taken before it would make the count drift, so a measured load starts
    with a fresh list. */
-#include "counting_alloc.h"
+#include "bench/counting_alloc.h"
 
 #include <malloc.h>
 

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/counting_alloc.h"
 #include "core/rotation.h"
 #include "core/text_list.h"
-#include "counting_alloc.h"
 
 namespace {
 

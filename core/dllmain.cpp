@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "message_window.h"
+#include "base/message_window.h"
 
 // The static C++ runtime's emergency exception pool (libstdc++, not declared
 // in its headers).

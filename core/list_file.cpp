@@ -1,4 +1,4 @@
-#include "list_file.h"
+#include "core/list_file.h"
 
 #include <windows.h>
 
@@ -6,7 +6,8 @@
 #include <limits>
 #include <memory>
 
-#include "win_handles.h"
+#include "base/files_win.h"
+#include "base/win_handles.h"
 
 namespace {
 
@@ -39,11 +40,6 @@ void AnsiToUtf16(const char* bytes, size_t count, std::u16string& out) {
         ::MultiByteToWideChar(CP_ACP, 0, bytes + done, in, reinterpret_cast<wchar_t*>(&out[base]), needed);
         done += slice;
     }
-}
-
-bool FileExistsW(const std::wstring& path) noexcept {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 namespace {
@@ -123,7 +119,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes) {
 void LoadListPath(const std::wstring& path, TTextList& list) noexcept {
     try {
         list.Clear();
-        if (!FileExistsW(path)) {
+        if (!IsExistingFile(path)) {
             return;
         }
         TFileBytes file;

@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "text_list.h"
+#include "core/text_list.h"
 
 // The system's ANSI code page, for files without a byte-order mark.
 void AnsiToUtf16(const char* bytes, size_t count, std::u16string& out);
-
-// True when path names an existing file (not a folder).
-bool FileExistsW(const std::wstring& path) noexcept;
 
 // Reads the whole file; false when it can't be opened or read whole.
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes);

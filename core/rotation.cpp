@@ -1,16 +1,7 @@
-#include "rotation.h"
+#include "core/rotation.h"
 
 #include <limits>
 #include <unordered_map>
-
-std::u16string DecimalText(int32_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-std::u16string SelectionKey(int32_t icon) {
-    return u";;" + DecimalText(icon) + u";;";
-}
 
 bool IsIconSelected(std::u16string_view selection, int32_t icon) {
     return selection.find(SelectionKey(icon)) != std::u16string_view::npos;

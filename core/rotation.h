@@ -8,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "random.h"
-#include "text_list.h"
+#include "base/text.h"
+#include "core/random.h"
+#include "core/settings.h"
+#include "core/text_list.h"
 
 struct TExtendedStatus {
     int32_t Icon = 0;
@@ -23,9 +25,6 @@ enum : int32_t {
     WorkModeIcon = 2,
 };
 
-// ";;" + the icon in decimal + ";;".
-std::u16string SelectionKey(int32_t icon);
-std::u16string DecimalText(int32_t value);
 
 // True when the icon's key occurs anywhere in the selection.
 bool IsIconSelected(std::u16string_view selection, int32_t icon);

@@ -1,4 +1,10 @@
-#include "settings.h"
+#include "core/settings.h"
+
+#include "base/text.h"
+
+std::u16string SelectionKey(int32_t icon) {
+    return u";;" + DecimalText(icon) + u";;";
+}
 
 int64_t UnitFactor(int32_t freqUnit) noexcept {
     switch (freqUnit) {

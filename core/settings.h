@@ -1,7 +1,21 @@
-// Settings arithmetic. Portable: no Win32.
+// The plug-in's settings as one value, and their arithmetic. Portable: no
+// Win32.
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+// The four settings, as the host's store keeps them.
+struct TSettings {
+    int32_t FreqValue = 0;  // the interval's count
+    int32_t FreqUnit = 0;   // 0 seconds, 1 minutes, 2 hours
+    int32_t WorkMode = 0;   // 0 xStatus mode, 1 full mode, 2 icon mode
+    std::u16string StatusSelection;  // the selected icons' keys (SelectionKey)
+};
+
+// ";;" + the icon in decimal + ";;": how StatusSelection names a selected
+// icon.
+std::u16string SelectionKey(int32_t icon);
 
 // The largest interval a window-message timer takes.
 inline constexpr uint32_t MaxTimerInterval = 2147483647u;

@@ -1,7 +1,9 @@
-#include "settings.h"
-#include "u_common.h"
-#include "uMain.h"
-#include "wide.h"
+#include "core/settings_win.h"
+
+#include <new>
+
+#include "base/wide.h"
+#include "core/u_common.h"
 
 namespace {
 
@@ -23,55 +25,59 @@ void ReplaceBstr(BSTR& field, const std::u16string& text) {
     field = fresh;
 }
 
+class TStoreAccess {
+public:
+    TStoreAccess(IHOXPluginService* service, uintptr_t module) noexcept : FService(service), FModule(module) {}
+
+    TPluginStore* Get() const { return FService ? FService->GetPluginStore(FModule) : nullptr; }
+
+    template <class F>
+    void Write(F&& write) const {
+        if (TPluginStore* store = Get()) {
+            write(*store);
+        }
+    }
+
+private:
+    IHOXPluginService* FService;
+    uintptr_t FModule;
+};
+
 }  // namespace
 
-TPluginStore* TW2IPlugin::Store() {
-    return FService ? FService->GetPluginStore(FInfo.ModuleHandle) : nullptr;
-}
-
-// The host gives the same record each time, but it is asked again before
-// each write, as it expects; a host that stops giving it changes nothing.
-template <class F>
-void TW2IPlugin::WriteStore(F&& write) {
-    if (TPluginStore* store = Store()) {
-        write(*store);
+void ReadSettingsFromStore(IHOXPluginService* service, uintptr_t module) {
+    const TStoreAccess access(service, module);
+    TPluginStore* store = access.Get();
+    if (!store) {
+        return;
     }
-}
-
-void TW2IPlugin::ReadStoredSettings() {
-    TPluginStore* store = Store();
-    if (store) {
-        if (store->Initialized == 0) {
-            WriteStore([](TPluginStore& s) { s.Initialized = 1; });
-            WriteStore([](TPluginStore& s) { s.Flag0 = 0; });
-            WriteStore([](TPluginStore& s) { s.FreqValue = 120; });
-            WriteStore([](TPluginStore& s) { s.FreqUnit = 0; });
-            WriteStore([](TPluginStore& s) { s.Flag2 = 0; });
-            WriteStore([](TPluginStore& s) { s.WorkMode = 0; });
-            WriteStore([](TPluginStore& s) { ReplaceBstr(s.StatusSelection, std::u16string()); });
-            StatusSelection.clear();
-        }
-        store = Store();
+    if (store->Initialized == 0) {
+        access.Write([](TPluginStore& s) { s.Initialized = 1; });
+        access.Write([](TPluginStore& s) { s.Flag0 = 0; });
+        access.Write([](TPluginStore& s) { s.FreqValue = 120; });
+        access.Write([](TPluginStore& s) { s.FreqUnit = 0; });
+        access.Write([](TPluginStore& s) { s.Flag2 = 0; });
+        access.Write([](TPluginStore& s) { s.WorkMode = 0; });
+        access.Write([](TPluginStore& s) { ReplaceBstr(s.StatusSelection, std::u16string()); });
+        Settings.StatusSelection.clear();
+        store = access.Get();
     }
     if (store) {
-        StatusSelection = BstrText(store->StatusSelection);
-        WorkMode = store->WorkMode;
-        FreqUnit = store->FreqUnit;
-        FreqValue = store->FreqValue;
+        Settings.StatusSelection = BstrText(store->StatusSelection);
+        Settings.WorkMode = store->WorkMode;
+        Settings.FreqUnit = store->FreqUnit;
+        Settings.FreqValue = store->FreqValue;
     }
-    FTimer->SetInterval(IntervalMs(FreqValue, FreqUnit));
-    ReloadLists();
 }
 
-void TW2IPlugin::StoreSettings(int32_t workMode, const std::u16string& statusSelection, int32_t freqValue,
-                               int32_t freqUnit) {
-    WriteStore([&](TPluginStore& s) { s.WorkMode = workMode; });
-    WorkMode = workMode;
-    WriteStore([&](TPluginStore& s) { ReplaceBstr(s.StatusSelection, statusSelection); });
-    StatusSelection = statusSelection;
-    WriteStore([&](TPluginStore& s) { s.FreqValue = freqValue; });
-    FreqValue = freqValue;
-    WriteStore([&](TPluginStore& s) { s.FreqUnit = freqUnit; });
-    FreqUnit = freqUnit;
-    ReadStoredSettings();
+void WriteSettingsToStore(IHOXPluginService* service, uintptr_t module, const TSettings& saved) {
+    const TStoreAccess access(service, module);
+    access.Write([&](TPluginStore& s) { s.WorkMode = saved.WorkMode; });
+    Settings.WorkMode = saved.WorkMode;
+    access.Write([&](TPluginStore& s) { ReplaceBstr(s.StatusSelection, saved.StatusSelection); });
+    Settings.StatusSelection = saved.StatusSelection;
+    access.Write([&](TPluginStore& s) { s.FreqValue = saved.FreqValue; });
+    Settings.FreqValue = saved.FreqValue;
+    access.Write([&](TPluginStore& s) { s.FreqUnit = saved.FreqUnit; });
+    Settings.FreqUnit = saved.FreqUnit;
 }

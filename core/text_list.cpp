@@ -1,4 +1,4 @@
-#include "text_list.h"
+#include "core/text_list.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+
+#include "base/text.h"
 
 // x86 processors get sixteen-byte steps where they have the instructions
 // (checked at run time); others take the word-at-a-time path.
@@ -1342,35 +1344,6 @@ std::u16string ExpandLineMarkers(std::u16string_view text) {
         }
     }
     return out;
-}
-
-bool ParseInt32(std::u16string_view text, int32_t& value) noexcept {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size()) {
-        return false;
-    }
-    int64_t magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-        magnitude = magnitude * 10 + (c - u'0');
-        if (magnitude > int64_t(std::numeric_limits<int32_t>::max()) + 1) {
-            return false;
-        }
-    }
-    const int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > std::numeric_limits<int32_t>::max()) {
-        return false;
-    }
-    value = static_cast<int32_t>(signedValue);
-    return true;
 }
 
 void ParseStatusLine(std::u16string_view entry, int32_t& icon, std::u16string& status,

@@ -141,10 +141,6 @@ void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextLis
 // least one marker in exactly the lower-case form.
 std::u16string ExpandLineMarkers(std::u16string_view text);
 
-// Reads a decimal integer with an optional sign; false when text is not one
-// or leaves 32 bits.
-bool ParseInt32(std::u16string_view text, int32_t& value) noexcept;
-
 // Splits a "statuses.txt" entry "icon|title|text". The outputs are written
 // only when the entry has exactly three fields; otherwise they keep what the
 // caller put in them. A first field that is no integer gives icon 0.

@@ -1,12 +1,17 @@
-#include "uMain.h"
+#include "core/uMain.h"
 
 #include <vector>
 
-#include "guard.h"
-#include "list_file.h"
-#include "../update/update.h"
-#include "u_common.h"
-#include "wide.h"
+#include "base/guard.h"
+#include "base/text.h"
+#include "base/wide.h"
+#include "core/list_file.h"
+#include "core/rotation_win.h"
+#include "core/settings_win.h"
+#include "core/u_common.h"
+#include "core/version.h"
+#include "options/uOptions.h"
+#include "update/update.h"
 
 namespace {
 
@@ -156,17 +161,82 @@ void TW2IPlugin::Dispatch(const THostMessageRec& msg) {
     }
 }
 
+bool TW2IPlugin::ShowOptionsCommand() {
+    TSettings edited = Settings;
+    const TOptionsResult result = ShowOptionsWindow(edited);
+    if (result == TOptionsResult::AlreadyOpen) {
+        return false;
+    }
+    if (result == TOptionsResult::Saved) {
+        StoreSettings(edited);
+    }
+    ReloadLists();
+    return true;
+}
+
 void TW2IPlugin::OnLoaded() {
     FRandom.Seed(SeedFromClock());
     FModuleFileName = ModuleFileNameOf(reinterpret_cast<HMODULE>(FInfo.ModuleHandle));
     FInfo.ModulePath = FModuleFileName.c_str();
     FInfo.ApiVersionMajor = 1;
     FInfo.ApiVersionMinor = 4;
-    FInfo.PluginVersionMajor = 0;
-    FInfo.PluginVersionMinor = 3;
+    FInfo.PluginVersionMajor = static_cast<uint16_t>(VersionMajor);
+    FInfo.PluginVersionMinor = static_cast<uint16_t>(VersionMinor);
     FInfo.PluginName = W(PluginDisplayName);
     FInfo.PluginAuthor = W(PluginAuthorName);
     SetModuleFileName(FromWide(FModuleFileName.c_str(), FModuleFileName.size()));
+}
+
+// Marks the span of a run's sends; a message 12 that the host delivers
+// inside one is ignored instead of starting a nested run.
+class TW2IPlugin::TSendScope {
+public:
+    explicit TSendScope(bool& flag) noexcept : FFlag(flag) { FFlag = true; }
+    ~TSendScope() { FFlag = false; }
+    TSendScope(const TSendScope&) = delete;
+    TSendScope& operator=(const TSendScope&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+void TW2IPlugin::RotationTick() {
+    if (!FService || FInSend) {
+        return;
+    }
+    TExtendedStatus current;
+    {
+        TSendScope scope(FInSend);
+        current = QueryStatus(*FService.get(), FInfo.ModuleHandle);
+    }
+    RotateStatus(std::move(current.Status), std::move(current.XStatus), current.Icon);
+}
+
+void TW2IPlugin::RotateStatus(std::u16string status, std::u16string xstatus, int32_t icon) {
+    if (!FService || FInSend) {
+        return;
+    }
+    TExtendedStatus current;
+    current.Icon = icon;
+    current.Status = std::move(status);
+    current.XStatus = std::move(xstatus);
+    const std::optional<TExtendedStatus> next = DecideRotation(
+        TRotationInput{current, Settings.WorkMode, Settings.StatusSelection, TextLines, StatusLines}, FRandom);
+    if (next) {
+        TSendScope scope(FInSend);
+        SendStatus(*FService.get(), FInfo.ModuleHandle, *next);
+    }
+}
+
+void TW2IPlugin::ReadStoredSettings() {
+    ReadSettingsFromStore(FService.get(), FInfo.ModuleHandle);
+    FTimer->SetInterval(IntervalMs(Settings.FreqValue, Settings.FreqUnit));
+    ReloadLists();
+}
+
+void TW2IPlugin::StoreSettings(const TSettings& saved) {
+    WriteSettingsToStore(FService.get(), FInfo.ModuleHandle, saved);
+    ReadStoredSettings();
 }
 
 void TW2IPlugin::LoadListFile(TTextList& list, const wchar_t* fileName) {

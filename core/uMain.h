@@ -5,11 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "../sdk/u_plugin_info.h"
-#include "message_window.h"
-#include "random.h"
-#include "text_list.h"
-#include "win_handles.h"
+#include "base/message_window.h"
+#include "base/win_handles.h"
+#include "core/random.h"
+#include "core/settings.h"
+#include "core/text_list.h"
+#include "sdk/u_plugin_info.h"
 
 extern "C" void __stdcall CreateVostekPLUGIN(IHostedPlugin** plugin, IHOXPluginService* service);
 
@@ -32,29 +33,25 @@ public:
 
     // Settings in the host's store.
     void ReadStoredSettings();
-    void StoreSettings(int32_t workMode, const std::u16string& statusSelection, int32_t freqValue,
-                       int32_t freqUnit);
-
-    TPluginStore* Store();
-    template <class F>
-    void WriteStore(F&& write);
+    // The values the user saved in the options window, written in the
+    // order WorkMode, StatusSelection, FreqValue, FreqUnit, then applied.
+    void StoreSettings(const TSettings& saved);
 
     // The rotation.
     void RotationTick();
     void RotateStatus(std::u16string status, std::u16string xstatus, int32_t icon);
 
-    // The options window; defined with the window. False when a window was
+    // Message 6: the options window for the settings in force, saved ones
+    // stored and applied, then the lists reloaded. False when a window was
     // already open, which is brought to the front instead.
     bool ShowOptionsCommand();
 
     void LoadListFile(TTextList& list, const wchar_t* fileName);
     void ReloadLists();
 
-    const TTextList& TextLinesList() const noexcept { return TextLines; }
-    const TTextList& StatusLinesList() const noexcept { return StatusLines; }
-    TWindowTimer& Timer() noexcept { return *FTimer; }
-
 private:
+    class TSendScope;
+
     ULONG FRefCount = 0;
     TComPtr<IHOXPluginService> FService;
     TPluginInfoRec FInfo{};

@@ -5,11 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The plug-in's version, shown in the options window and compared by the
-// update check.
-inline constexpr int32_t VersionMajor = 0;
-inline constexpr int32_t VersionMinor = 3;
-inline constexpr int32_t VersionRelease = 6;
+#include "core/settings.h"
 
 extern const std::u16string PluginDisplayName;
 extern const std::u16string PluginAuthorName;
@@ -22,11 +18,5 @@ void SetCurrentLanguage(std::u16string language);
 std::u16string ModuleFileName();
 void SetModuleFileName(std::u16string fileName);
 
-// Settings mirrors; host thread only.
-extern int32_t FreqValue;
-extern int32_t FreqUnit;
-extern int32_t WorkMode;
-extern std::u16string StatusSelection;
-
-// Everything up to and including the last "\" or ":" of a file name.
-std::u16string FolderOf(const std::u16string& fileName);
+// The settings as the host's store last gave them; host thread only.
+extern TSettings Settings;

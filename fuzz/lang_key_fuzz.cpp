@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 #include "lang/lang_key.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/text_list.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 

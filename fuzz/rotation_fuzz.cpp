@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/rotation.h"
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "fuzz_check.h"
+#include "fuzz/fuzz_check.h"
 #include "update/version_logic.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "host_service.h"
+#include "host/host_service.h"
 
 namespace {
 

@@ -10,8 +10,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "../sdk/u_lang_ids.h"
-#include "../sdk/u_plugin_info.h"
+#include "sdk/u_plugin_info.h"
 
 // One message that the plug-in sent, copied while it was valid.
 struct TSentMessage {

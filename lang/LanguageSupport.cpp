@@ -1,12 +1,13 @@
-#include "LanguageSupport.h"
+#include "lang/LanguageSupport.h"
 
 #include <windows.h>
 
 #include <climits>
 
-#include "../core/u_common.h"
-#include "../core/wide.h"
-#include "lang_key.h"
+#include "base/text.h"
+#include "base/wide.h"
+#include "core/u_common.h"
+#include "lang/lang_key.h"
 
 namespace {
 

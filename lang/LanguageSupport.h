@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "translatable_form.h"
+#include "lang/translatable_form.h"
 
 // The lookup. source is an English text; the result is its translation, or
 // the text itself (key form) where there is none. Never fails. Safe on any

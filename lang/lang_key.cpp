@@ -1,4 +1,4 @@
-#include "lang_key.h"
+#include "lang/lang_key.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "translatable_form.h"
+#include "lang/translatable_form.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "../core/version.h"
+#include "core/version.h"
 
 enum class TControlKind : uint8_t {
     PushButton,

@@ -1,20 +1,13 @@
-#include "options_logic.h"
+#include "options/options_logic.h"
 
 #include <algorithm>
 
-#include "../core/u_common.h"
-#include "../lang/translatable_texts.h"
-
-namespace {
-
-std::u16string Item(int32_t n) { return u";;" + DecimalText(n) + u";;"; }
-
-}  // namespace
+#include "core/version.h"
 
 TTicks TicksFromSelection(std::u16string_view selection) {
     TTicks ticks{};
     for (int32_t n = 0; n < StatusEntryCount; ++n) {
-        ticks[static_cast<size_t>(n)] = selection.find(Item(n)) != std::u16string_view::npos;
+        ticks[static_cast<size_t>(n)] = selection.find(SelectionKey(n)) != std::u16string_view::npos;
     }
     return ticks;
 }
@@ -23,7 +16,7 @@ std::u16string SelectionFromTicks(const TTicks& ticks) {
     std::u16string selection = u";;";
     for (int32_t n = 0; n < StatusEntryCount; ++n) {
         if (ticks[static_cast<size_t>(n)]) {
-            selection += Item(n);
+            selection += SelectionKey(n);
         }
     }
     return selection;
@@ -33,22 +26,6 @@ int32_t ClampFreqValue(int32_t value) noexcept { return std::clamp(value, FreqMi
 
 int32_t ClampFreqUnit(int32_t unit) noexcept {
     return std::clamp<int32_t>(unit, 0, static_cast<int32_t>(std::size(FreqUnitKeys)) - 1);
-}
-
-std::u16string DecimalText(int64_t value) {
-    // Built by hand: the portable code has no wide-to-char16_t conversion.
-    const bool negative = value < 0;
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    std::u16string digits;
-    do {
-        digits.push_back(static_cast<char16_t>(u'0' + magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (negative) {
-        digits.push_back(u'-');
-    }
-    std::reverse(digits.begin(), digits.end());
-    return digits;
 }
 
 std::u16string IntervalText(int32_t position, int32_t unit, const TTextTranslator& translate) {

@@ -7,18 +7,21 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "../lang/translatable_form.h"
-#include "options_layout.h"
+#include "base/text.h"
+#include "core/icons.h"
+#include "core/settings.h"
+#include "lang/translatable_form.h"
+#include "options/options_layout.h"
 
 // clbStatuses: entry n shows the host's extended-status picture n.
-inline constexpr int32_t StatusEntryCount = 34;
+inline constexpr int32_t StatusEntryCount = TickableIconCount;
 inline constexpr int32_t StatusColumns = 6;
 inline constexpr int32_t StatusEntryHeight = 22;
 inline constexpr int32_t StatusCheckWidth = 15;    // the check box's part of an entry, at its left
 inline constexpr int32_t StatusCheckSize = 13;
 inline constexpr int32_t StatusPictureSize = 16;
-inline constexpr int32_t StatusPictureCount = 35;  // pictures 0..34; the list uses 0..33
 
 using TTicks = std::array<bool, StatusEntryCount>;
 
@@ -42,7 +45,6 @@ int32_t ClampFreqUnit(int32_t unit) noexcept;
 // group's items: item 0 reads "seconds (default)".
 inline constexpr std::u16string_view FreqUnitKeys[] = {u"seconds", u"minuts", u"hours"};
 
-std::u16string DecimalText(int64_t value);
 // Label3: position, a blank, the translated unit ('120 seconds').
 std::u16string IntervalText(int32_t position, int32_t unit, const TTextTranslator& translate);
 
@@ -56,6 +58,11 @@ int32_t WorkModeOfRadio(int32_t radio) noexcept;
 // The version line and the copyright line, from their translated keys.
 std::u16string VersionLine(const std::u16string& translatedVersion);
 std::u16string CopyrightLine(const std::u16string& translatedCopyright);
+
+// Every English text the window passes through the translation: its
+// layout's captions, texts and radio-group items, and the keys it
+// translates itself ("Options", "Copyright (c)", "Version", the units).
+std::vector<std::u16string> OptionsWindowTexts();
 
 // Where a radio group puts item `item` of `count` in `columns` columns,
 // relative to the group, given the height of a line of its font: a strip

@@ -1,4 +1,4 @@
-#include "uOptions.h"
+#include "options/uOptions.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "../core/guard.h"
-#include "../core/message_window.h"
-#include "../core/u_common.h"
-#include "../core/uMain.h"
-#include "../core/wide.h"
-#include "../lang/LanguageSupport.h"
-#include "../update/update.h"
-#include "res/picture_ids.h"
+#include "base/guard.h"
+#include "base/message_window.h"
+#include "base/wide.h"
+#include "core/version.h"
+#include "lang/LanguageSupport.h"
+#include "options/res/picture_ids.h"
+#include "update/update.h"
 
 namespace {
 
@@ -961,25 +960,25 @@ void TfrmOptions::btnCancelClick() {
     Close();
 }
 
-bool TW2IPlugin::ShowOptionsCommand() {
+TOptionsResult ShowOptionsWindow(TSettings& settings) {
     if (TfrmOptions* open = TfrmOptions::Open()) {
         // Only a faulty host asks again while the window is open: no second
         // window inside the first one's loop.
         open->BringToFront();
-        return false;
+        return TOptionsResult::AlreadyOpen;
     }
-    {
-        TfrmOptions frmOptions;
-        frmOptions.SetFreqPosition(FreqValue);
-        frmOptions.SetFreqUnitIndex(FreqUnit);
-        frmOptions.WorkMode = ::WorkMode;
-        frmOptions.StatusSelection = ::StatusSelection;
-        frmOptions.ShowModal();
-        if (frmOptions.Saved) {
-            StoreSettings(frmOptions.WorkMode, frmOptions.StatusSelection, frmOptions.FreqPosition(),
-                          frmOptions.FreqUnitIndex());
-        }
+    TfrmOptions frmOptions;
+    frmOptions.SetFreqPosition(settings.FreqValue);
+    frmOptions.SetFreqUnitIndex(settings.FreqUnit);
+    frmOptions.WorkMode = settings.WorkMode;
+    frmOptions.StatusSelection = settings.StatusSelection;
+    frmOptions.ShowModal();
+    if (!frmOptions.Saved) {
+        return TOptionsResult::Cancelled;
     }
-    ReloadLists();
-    return true;
+    settings.WorkMode = frmOptions.WorkMode;
+    settings.StatusSelection = frmOptions.StatusSelection;
+    settings.FreqValue = frmOptions.FreqPosition();
+    settings.FreqUnit = frmOptions.FreqUnitIndex();
+    return TOptionsResult::Saved;
 }

@@ -1,5 +1,5 @@
-// The options window: built from the layout table, shown modally by
-// TW2IPlugin::ShowOptionsCommand, one window per showing.
+// The options window: built from the layout table, one window per showing,
+// shown modally for a settings value.
 #pragma once
 
 #include <array>
@@ -7,8 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "../core/win_handles.h"
-#include "options_logic.h"
+#include "base/win_handles.h"
+#include "core/settings.h"
+#include "options/options_logic.h"
+
+enum class TOptionsResult {
+    Saved,       // the user saved: the settings hold the edited values
+    Cancelled,   // Cancel, Escape, the close box: the settings are as they were
+    AlreadyOpen  // a window was open already and is brought to the front instead
+};
+
+// Shows the options window for these settings, modally on this thread, and
+// puts the edited values into them when the user saves.
+TOptionsResult ShowOptionsWindow(TSettings& settings);
 
 class TfrmOptions final {
 public:

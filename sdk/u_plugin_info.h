@@ -11,7 +11,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "u_plugin_msg.h"
+#include "sdk/u_plugin_msg.h"
 
 #pragma pack(push, 8)
 

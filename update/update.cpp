@@ -1,4 +1,4 @@
-#include "update.h"
+#include "update/update.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,11 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "../core/guard.h"
-#include "../core/message_window.h"
-#include "../core/wide.h"
-#include "../core/win_handles.h"
-#include "../lang/LanguageSupport.h"
+#include "base/files_win.h"
+#include "base/guard.h"
+#include "base/text.h"
+#include "base/message_window.h"
+#include "base/wide.h"
+#include "base/win_handles.h"
+#include "lang/LanguageSupport.h"
 
 namespace {
 
@@ -64,7 +66,6 @@ public:
         FLabel = label;
         ++FGeneration;
     }
-    HWND Label() const noexcept { return FLabel; }
 
     // A new check makes every earlier one stale for the label.
     TUpdateRequest NewRequest(const std::u16string& fileName, const TVersion& installed) {
@@ -294,11 +295,6 @@ private:
     HMODULE FModule;
 };
 
-bool IsExistingFile(const std::u16string& fileName) {
-    const DWORD attributes = ::GetFileAttributesW(W(fileName));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 std::u16string ReadProfileText(const std::u16string& fileName, const wchar_t* key) {
     wchar_t buffer[ProfileBufferSize];
     const DWORD length = ::GetPrivateProfileStringW(L"update", key, L"", buffer, ProfileBufferSize, W(fileName));
@@ -373,11 +369,6 @@ bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
 
 std::atomic<uint32_t> TemporaryCounter{0};
 
-std::u16string NumberText(uint32_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 // Deletes the half-made copy on every way out but success.
 class TTemporaryFile {
 public:
@@ -407,8 +398,8 @@ void ReplaceFileWith(const std::u16string& fileName, const std::string& body) {
     TUniqueFile file;
     std::u16string name;
     for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-        name = fileName + u"." + NumberText(::GetCurrentProcessId()) + u"-" + NumberText(::GetCurrentThreadId()) +
-               u"-" + NumberText(++TemporaryCounter) + u".tmp";
+        name = fileName + u"." + DecimalText(::GetCurrentProcessId()) + u"-" + DecimalText(::GetCurrentThreadId()) +
+               u"-" + DecimalText(++TemporaryCounter) + u".tmp";
         file.reset(::CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
             ThrowLastError("cannot create the temporary copy");
@@ -445,9 +436,6 @@ void SetUpdateLabel(HWND label) noexcept {
     CatchAll([label] { Module().SetLabel(label); });
 }
 
-HWND UpdateLabel() noexcept {
-    return CatchAllOr<HWND>(nullptr, [] { return Module().Label(); });
-}
 
 void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t minor, int32_t release) noexcept {
     CatchAll([&] {
@@ -502,7 +490,7 @@ void CheckForUpdate(const TUpdateRequest& request) {
         PostReport(request, TranslateWide(TextCannotConnect));
         return;
     }
-    if (!IsExistingFile(localFile)) {
+    if (!IsExistingFile(ToWide(localFile))) {
         PostReport(request, TranslateWide(TextCannotOpenTemp));
         return;
     }

@@ -7,14 +7,13 @@
 
 #include <windows.h>
 
-#include "version_logic.h"
+#include "update/version_logic.h"
 
 // The status line that receives the check's report: the options window's
 // lUpdate. The window sets it before StartUpdateCheck and clears it (null)
 // before it is destroyed; reports for a cleared, replaced or destroyed label
 // are dropped. User-interface thread only.
 void SetUpdateLabel(HWND label) noexcept;
-HWND UpdateLabel() noexcept;
 
 // Starts one check on its own thread and returns at once. Call it on the
 // user-interface thread: the reports arrive there, through its message loop.

@@ -1,7 +1,6 @@
-#include "version_logic.h"
+#include "update/version_logic.h"
 
-#include "../core/text_list.h"
-#include "../lang/translatable_texts.h"
+#include "base/text.h"
 
 namespace {
 
@@ -41,17 +40,8 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) noex
     return true;
 }
 
-void AppendNumber(std::u16string& out, int32_t value) {
-    const std::string digits = std::to_string(value);
-    out.append(digits.begin(), digits.end());
-}
-
 void AppendVersion(std::u16string& out, const TVersion& version) {
-    AppendNumber(out, version.Major);
-    out += u'.';
-    AppendNumber(out, version.Minor);
-    out += u'.';
-    AppendNumber(out, version.Release);
+    out += DecimalText(version.Major) + u'.' + DecimalText(version.Minor) + u'.' + DecimalText(version.Release);
 }
 
 }  // namespace

@@ -62,11 +62,11 @@ bool RotationEverApplies(const std::u16string& entry) {
     statuses.Add(entry);
     TTextList noTexts;
     std::u16string selection = u";;";
-    for (int32_t icon = kFirstTickableIcon; icon <= kLastTickableIcon; ++icon) {
+    for (int32_t icon = FirstTickableIcon; icon <= LastTickableIcon; ++icon) {
         selection += SelectionKey(icon);
     }
     TFirstDraw random;
-    for (int32_t icon = kFirstTickableIcon; icon <= kLastTickableIcon; ++icon) {
+    for (int32_t icon = FirstTickableIcon; icon <= LastTickableIcon; ++icon) {
         TExtendedStatus current;
         current.Icon = icon;
         current.Status = u"\x1F current";  // no entry below holds these

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "lang/lang_key.h"
-#include "lang/translatable_texts.h"
+#include "options/options_logic.h"
+#include "update/version_logic.h"
 
 namespace {
 
@@ -145,6 +146,16 @@ TEST(DictionaryReader, TextsThatNeedNoTranslation) {
     EXPECT_FALSE(IsWebAddress(u"Version"));
     EXPECT_FALSE(HasLetter(u"0.3"));
     EXPECT_TRUE(HasLetter(u"Mode:"));
+}
+
+// Every English text the plug-in passes through the translation, taken from
+// the tables the code shows them from: the window's, then the update
+// check's.
+std::vector<std::u16string> TranslatableTexts() {
+    std::vector<std::u16string> texts = OptionsWindowTexts();
+    const std::vector<std::u16string> update = UpdateCheckTexts();
+    texts.insert(texts.end(), update.begin(), update.end());
+    return texts;
 }
 
 class ShippedDictionary : public ::testing::TestWithParam<const char*> {

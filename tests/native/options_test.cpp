@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "lang/translatable_texts.h"
 #include "options/options_logic.h"
 
 namespace {

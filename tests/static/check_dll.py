@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Static checks of the shipped 32-bit Brisklet.dll: machine type, the one
 undecorated export, imports from system DLLs only, the version record and
-the size budget. Runs objdump; the DLL itself cannot run on this machine."""
+the size budget. Runs objdump.
+
+usage: check_dll.py DLL VERSION_HEADER
+VERSION_HEADER is the build's generated brisklet_version.h, the one place
+the version numbers come from."""
 import re
 import subprocess
 import sys
@@ -11,9 +15,7 @@ SYSTEM_DLLS = {
     "oleaut32.dll", "ole32.dll", "wininet.dll", "advapi32.dll", "msvcrt.dll",
     "uxtheme.dll", "shlwapi.dll", "ws2_32.dll",
 }
-VERSION_STRINGS = {
-    "FileVersion": "0.3.6.0",
-    "ProductVersion": "0.3",
+FIXED_STRINGS = {
     "ProductName": "Brisklet for HOX Vostek",
     "FileDescription": "Brisklet for HOX Vostek",
     "Comments": "Brisklet - change Status, xStatus for random humor text",
@@ -24,7 +26,17 @@ VERSION_STRINGS = {
 MAX_SIZE = 600 * 1024
 
 
-def main(path):
+def version_strings(header):
+    """The version record's texts as the generated header gives them."""
+    text = open(header, encoding="ascii").read()
+    macro = dict(re.findall(r'#define (BRISKLET_\w+) "([^"]*)"', text))
+    strings = {"FileVersion": macro["BRISKLET_FILE_VERSION_TEXT"],
+               "ProductVersion": macro["BRISKLET_PRODUCT_VERSION_TEXT"]}
+    strings.update(FIXED_STRINGS)
+    return strings
+
+
+def main(path, header):
     failures = []
     checks = 0
 
@@ -48,7 +60,7 @@ def main(path):
     # The version record holds UTF-16 key/value pairs.
     data = open(path, "rb").read()
     text = data.decode("utf-16-le", errors="replace") + data[1:].decode("utf-16-le", errors="replace")
-    for key, value in VERSION_STRINGS.items():
+    for key, value in version_strings(header).items():
         check(re.search(re.escape(key) + r"\x00+" + re.escape(value) + r"\x00", text) is not None,
               f"version record lacks {key} = {value!r}")
     check(re.search(r"LegalCopyright\x00+Copyright \(c\) Orvane software", text) is not None,
@@ -62,4 +74,7 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "build/win32/bin/Brisklet.dll"))
+    if len(sys.argv) != 3:
+        sys.stderr.write(__doc__ + "\n")
+        sys.exit(2)
+    sys.exit(main(sys.argv[1], sys.argv[2]))

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hostile_support.h"
+#include "tests/win/hostile_support.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 // The four settings and the first-use mark, as the host's store holds them.
 struct TStoreValues {

@@ -17,9 +17,9 @@
 #include <thread>
 #include <vector>
 
-#include "hostile_support.h"
-#include "window_support.h"
 #include "options/options_layout.h"
+#include "tests/win/hostile_support.h"
+#include "tests/win/window_support.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/wide.h"
 #include "core/u_common.h"
-#include "core/wide.h"
 #include "lang/LanguageSupport.h"
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "window_support.h"
+#include "tests/win/window_support.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "options/options_layout.h"
 #include "options/res/picture_ids.h"
-#include "test_support.h"
-#include "window_support.h"
+#include "tests/win/test_support.h"
+#include "tests/win/window_support.h"
 
 namespace {
 

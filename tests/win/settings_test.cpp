@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 #include <windows.h>
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "hostile_support.h"
-#include "window_support.h"
+#include "tests/win/hostile_support.h"
+#include "tests/win/window_support.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "base/wide.h"
+#include "base/win_handles.h"
 #include "core/u_common.h"
-#include "core/wide.h"
-#include "core/win_handles.h"
-#include "test_support.h"
-#include "window_support.h"
+#include "tests/win/test_support.h"
+#include "tests/win/window_support.h"
 #include "update/update.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "window_support.h"
+#include "tests/win/window_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "options/options_layout.h"
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;

@@ -14,7 +14,7 @@
 #include <wininet.h>
 
 #include "host/host_service.h"
-#include "test_support.h"
+#include "tests/win/test_support.h"
 
 // A message to a window of another thread. With a time-out, so that a
 // window that closed meanwhile cannot hang the test.

@@ -1,19 +1,16 @@
-#include "check.h"
+#include "tools/brisklet_check/check.h"
 
 #include <algorithm>
 #include <cctype>
 
+#include "core/icons.h"
 #include "core/rotation.h"
 
 namespace {
 
-constexpr const char* kIconNames[] = {
-    "none",     "angry",    "bath",     "tired",   "party",    "beer",    "thinking", "eating",
-    "TV",       "friends",  "coffee",   "music",   "business", "camera",  "fun",      "phone",
-    "games",    "study",    "shopping", "sick",    "sleeping", "surfing", "internet", "work",
-    "typing",   "picnic",   "cooking",  "walking", "love",     "driving", "reading",  "sport",
-    "travel",   "rain",     "question",
-};
+// "pictures 0 to 33": the ones the options window lets the user tick.
+const std::string TickablePictures =
+    "pictures " + std::to_string(FirstTickableIcon) + " to " + std::to_string(LastTickableIcon);
 
 std::string Quoted(std::u16string_view text) {
     return "\"" + Utf16ToUtf8(text) + "\"";
@@ -131,10 +128,10 @@ private:
     bool CheckIconField(size_t line, std::u16string_view field, std::u16string_view entry) {
         int32_t value = 0;
         if (ParseInt32(field, value) && DecimalText(value) == field) {
-            if (value < kFirstTickableIcon || value > kLastTickableIcon) {
+            if (value < FirstTickableIcon || value > LastTickableIcon) {
                 Add(line, TSeverity::Problem, TIssueCode::IconOutOfRange,
                     "icon " + std::to_string(value) +
-                        " cannot be ticked in the options window (pictures 0 to 33), so the entry is never drawn",
+                        " cannot be ticked in the options window (" + TickablePictures + "), so the entry is never drawn",
                     entry);
                 return false;
             }
@@ -156,7 +153,7 @@ private:
         }
         if (!ParseInt32(trimmed, value)) {
             Add(line, TSeverity::Problem, TIssueCode::IconOutOfRange,
-                "icon " + Quoted(field) + " cannot be ticked in the options window (pictures 0 to 33)", entry);
+                "icon " + Quoted(field) + " cannot be ticked in the options window (" + TickablePictures + ")", entry);
             return false;
         }
         TIssueCode code = TIssueCode::IconLeadingZeros;
@@ -169,11 +166,11 @@ private:
             what = "has a sign";
         }
         std::string message = "the icon " + Quoted(field) + " " + what;
-        if (value >= kFirstTickableIcon && value <= kLastTickableIcon) {
+        if (value >= FirstTickableIcon && value <= LastTickableIcon) {
             message += ": the plug-in draws only entries that start with \"" + std::to_string(value) +
                        "|\" for picture " + Picture(value);
         } else {
-            message += " and is outside the pictures 0 to 33";
+            message += " and is outside the " + TickablePictures;
         }
         Add(line, TSeverity::Problem, code, std::move(message), entry);
         return false;
@@ -187,11 +184,6 @@ private:
 size_t TCheckReport::Count(TSeverity severity) const noexcept {
     return static_cast<size_t>(
         std::count_if(Issues.begin(), Issues.end(), [severity](const TCheckIssue& i) { return i.Severity == severity; }));
-}
-
-const char* IconName(int32_t icon) noexcept {
-    constexpr int32_t count = static_cast<int32_t>(sizeof kIconNames / sizeof kIconNames[0]);
-    return icon >= 0 && icon < count ? kIconNames[icon] : "?";
 }
 
 const char* IssueCodeName(TIssueCode code) noexcept {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/icons.h"
 #include "core/text_list.h"
 
 enum class TListKind { List, Statuses };
@@ -53,12 +54,6 @@ struct TCheckReport {
     size_t Count(TSeverity severity) const noexcept;
 };
 
-// The pictures that the options window lets the user tick.
-constexpr int32_t kFirstTickableIcon = 0;
-constexpr int32_t kLastTickableIcon = 33;
-
-// English name of a status picture ("beer" for 5); "?" outside 0..34.
-const char* IconName(int32_t icon) noexcept;
 const char* IssueCodeName(TIssueCode code) noexcept;
 const char* SeverityName(TSeverity severity) noexcept;
 const char* KindName(TListKind kind) noexcept;

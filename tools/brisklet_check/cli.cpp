@@ -1,7 +1,7 @@
-#include "cli.h"
+#include "tools/brisklet_check/cli.h"
 
-#include "core/u_common.h"
-#include "files.h"
+#include "core/version.h"
+#include "tools/brisklet_check/files.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
+#include "tools/brisklet_check/check.h"
 
 struct TCheckedFile {
     std::string Path;  // as given or joined to the folder, UTF-8

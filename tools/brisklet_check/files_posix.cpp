@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "files.h"
+#include "tools/brisklet_check/files.h"
 
 TPathKind ProbePath(const std::string& path) {
     struct stat info {};

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "core/list_file.h"
-#include "files.h"
+#include "tools/brisklet_check/files.h"
 
 namespace {
 

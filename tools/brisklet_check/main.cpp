@@ -1,7 +1,7 @@
 // brisklet-check's entry point where arguments and output are UTF-8 bytes.
 #include <cstdio>
 
-#include "cli.h"
+#include "tools/brisklet_check/cli.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

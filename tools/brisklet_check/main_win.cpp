@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "cli.h"
 #include "core/list_file.h"
+#include "tools/brisklet_check/cli.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <oleauto.h>
 #include <wininet.h>
 
 template <class Traits>
@@ -73,11 +72,6 @@ struct TGdiTraits {
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer h) noexcept { ::DeleteObject(h); }
 };
-struct TBstrTraits {
-    using pointer = BSTR;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer h) noexcept { ::SysFreeString(h); }
-};
 struct TModuleTraits {
     using pointer = HMODULE;
     static pointer Invalid() noexcept { return nullptr; }
@@ -91,8 +85,6 @@ using TUniqueInternet = TUniqueHandle<TInternetTraits>;
 using TUniqueImageList = TUniqueHandle<TImageListTraits>;
 using TUniqueBitmap = TUniqueHandle<TGdiTraits<HBITMAP>>;
 using TUniqueFont = TUniqueHandle<TGdiTraits<HFONT>>;
-using TUniqueBrush = TUniqueHandle<TGdiTraits<HBRUSH>>;
-using TUniqueBstr = TUniqueHandle<TBstrTraits>;
 using TUniqueModule = TUniqueHandle<TModuleTraits>;
 
 // A counted interface reference: AddRef on taking, Release on letting go.

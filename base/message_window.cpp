@@ -1,6 +1,6 @@
-#include "message_window.h"
+#include "base/message_window.h"
 
-#include "guard.h"
+#include "base/guard.h"
 
 namespace {
 

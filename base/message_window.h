@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "win_handles.h"
+#include "base/win_handles.h"
 
 HINSTANCE ThisModule() noexcept;
 
@@ -39,12 +39,8 @@ public:
     explicit TWindowTimer(std::function<void()> onTimer);
     ~TWindowTimer();
 
-    uint32_t Interval() const noexcept { return FInterval; }
-    bool Enabled() const noexcept { return FEnabled; }
     void SetInterval(uint32_t milliseconds);
     void SetEnabled(bool enabled);
-    // True while a countdown runs, that is while ticks can arrive.
-    bool Ticking() const noexcept { return FTicking; }
 
 private:
     void Update();
