@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"BriskletMessageWindow";
-constexpr UINT_PTR kTimerId = 1;
+constexpr wchar_t ClassName[] = L"BriskletMessageWindow";
+constexpr UINT_PTR TimerId = 1;
 
 }  // namespace
 
@@ -17,7 +17,7 @@ HINSTANCE ThisModule() noexcept {
 }
 
 void UnregisterMessageWindowClass() noexcept {
-    ::UnregisterClassW(kClassName, ThisModule());
+    ::UnregisterClassW(ClassName, ThisModule());
 }
 
 TMessageWindow::TMessageWindow(THandler handler) : FHandler(std::move(handler)) {
@@ -25,9 +25,9 @@ TMessageWindow::TMessageWindow(THandler handler) : FHandler(std::move(handler)) 
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &TMessageWindow::WindowProc;
     wc.hInstance = ThisModule();
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = ClassName;
     ::RegisterClassExW(&wc);  // fails harmlessly when the class exists
-    FWindow.reset(::CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+    FWindow.reset(::CreateWindowExW(0, ClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     ThisModule(), this));
 }
 
@@ -52,7 +52,7 @@ LRESULT CALLBACK TMessageWindow::WindowProc(HWND window, UINT message, WPARAM wP
 TWindowTimer::TWindowTimer(std::function<void()> onTimer)
     : FOnTimer(std::move(onTimer)),
       FWindow([this](UINT message, WPARAM wParam, LPARAM) {
-          if (message != WM_TIMER || wParam != kTimerId) {
+          if (message != WM_TIMER || wParam != TimerId) {
               return false;
           }
           if (FOnTimer) {
@@ -63,7 +63,7 @@ TWindowTimer::TWindowTimer(std::function<void()> onTimer)
 
 TWindowTimer::~TWindowTimer() {
     if (FTicking && FWindow.Handle()) {
-        ::KillTimer(FWindow.Handle(), kTimerId);
+        ::KillTimer(FWindow.Handle(), TimerId);
     }
 }
 
@@ -89,11 +89,11 @@ void TWindowTimer::Update() {
         return;
     }
     if (FTicking) {
-        ::KillTimer(window, kTimerId);
+        ::KillTimer(window, TimerId);
         FTicking = false;
     }
     if (FEnabled && FInterval > 0) {
         // SetTimer restarts the countdown from the full interval.
-        FTicking = ::SetTimer(window, kTimerId, FInterval, nullptr) != 0;
+        FTicking = ::SetTimer(window, TimerId, FInterval, nullptr) != 0;
     }
 }

@@ -32,11 +32,11 @@ namespace {
 // Generated files: made-up office jokes, about half of the words Cyrillic,
 // so a UTF-8 line is about 85 bytes and 60 characters, CR LF line ends.
 
-const char16_t* const kEnglish[] = {u"cat",      u"admin",   u"server",   u"coffee", u"monday",
+const char16_t* const EnglishWords[] = {u"cat",      u"admin",   u"server",   u"coffee", u"monday",
                                     u"boss",     u"printer", u"deadline", u"meeting", u"keyboard",
                                     u"weekend",  u"pizza",   u"update",   u"password", u"reboot",
                                     u"holiday",  u"manager", u"code",     u"bug",     u"again"};
-const char16_t* const kRussian[] = {u"кот",     u"программист", u"начальник", u"понедельник", u"кофе",
+const char16_t* const RussianWords[] = {u"кот",     u"программист", u"начальник", u"понедельник", u"кофе",
                                     u"принтер", u"отпуск",      u"пароль",    u"сервер",      u"пятница",
                                     u"совещание", u"зарплата",  u"клавиатура", u"обед",       u"снова"};
 
@@ -47,7 +47,7 @@ std::u16string JokeLine(std::mt19937& rng, bool asciiOnly) {
         if (w > 0) {
             line += rng() % 9 == 0 ? u", " : u" ";
         }
-        line += (!asciiOnly && rng() % 2) ? kRussian[rng() % 15] : kEnglish[rng() % 20];
+        line += (!asciiOnly && rng() % 2) ? RussianWords[rng() % 15] : EnglishWords[rng() % 20];
         if (rng() % 25 == 0) {
             line += u"/nl";
         }
@@ -58,14 +58,14 @@ std::u16string JokeLine(std::mt19937& rng, bool asciiOnly) {
 
 std::u16string StatusLine(std::mt19937& rng) {
     std::u16string line = DecimalText(int32_t(rng() % 35)) + u"|";
-    line += kRussian[rng() % 15];
+    line += RussianWords[rng() % 15];
     line += u"|";
     line += JokeLine(rng, false).substr(0, 40);
     return line;
 }
 
 enum TEncodingCase { Utf8Bom, Utf8Plain, Utf16Le, Utf16Be, AsciiAnsi, EncodingCases };
-const char* const kEncodingNames[] = {"UTF-8 BOM", "UTF-8", "UTF-16 LE", "UTF-16 BE", "ASCII ANSI"};
+const char* const EncodingNames[] = {"UTF-8 BOM", "UTF-8", "UTF-16 LE", "UTF-16 BE", "ASCII ANSI"};
 
 void AppendEncoded(const std::u16string& text, TEncodingCase encoding, std::string& out) {
     if (encoding == Utf16Le || encoding == Utf16Be) {
@@ -101,7 +101,7 @@ const char* Mark(TEncodingCase encoding) {
 }
 
 enum TSizeCase { Lines200, OneMB, HundredMB, SizeCases };
-const char* const kSizeNames[] = {"200 lines", "1 MB", "100 MB"};
+const char* const SizeNames[] = {"200 lines", "1 MB", "100 MB"};
 
 // The file of a case, made once per process.
 const std::string& JokeFile(TEncodingCase encoding, TSizeCase size) {
@@ -194,7 +194,7 @@ void BM_Load(benchmark::State& state) {
         LoadListBytes(Bytes(file), file.size(), nullptr, list);
         benchmark::DoNotOptimize(list.Count());
     }
-    state.SetLabel(std::string(kEncodingNames[encoding]) + ", " + kSizeNames[size]);
+    state.SetLabel(std::string(EncodingNames[encoding]) + ", " + SizeNames[size]);
     ReportLoad(state, file, list.Count(), list.MemoryUsed(), memory);
 }
 
@@ -222,7 +222,7 @@ void BM_PlainLoad(benchmark::State& state) {
         count = entries.size();
         benchmark::DoNotOptimize(entries.data());
     }
-    state.SetLabel(std::string("std::vector<std::u16string>, ") + kEncodingNames[encoding] + ", " + kSizeNames[size]);
+    state.SetLabel(std::string("std::vector<std::u16string>, ") + EncodingNames[encoding] + ", " + SizeNames[size]);
     ReportLoad(state, file, count, held, memory);
 }
 
@@ -361,8 +361,8 @@ void BM_Rotation(benchmark::State& state) {
         auto next = scan ? DecideRotationByScan(in, random) : DecideRotation(in, random);
         benchmark::DoNotOptimize(next);
     }
-    static const char* const kModes[] = {"xStatus", "Full", "Icon"};
-    state.SetLabel(std::string(kModes[mode]) + (scan ? " mode, scan" : " mode, index") + ", " +
+    static const char* const Modes[] = {"xStatus", "Full", "Icon"};
+    state.SetLabel(std::string(Modes[mode]) + (scan ? " mode, scan" : " mode, index") + ", " +
                    std::to_string(lines) + " entries, " + std::to_string(pieces + withBar) + " pieces" +
                    (withBar ? " (one with |)" : ""));
 }

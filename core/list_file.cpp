@@ -12,7 +12,7 @@
 namespace {
 
 // Far beyond any joke book, and well inside a 32-bit process once decoded.
-constexpr uint64_t kMaxListFileBytes = 512ull * 1024 * 1024;
+constexpr uint64_t MaxListFileBytes = 512ull * 1024 * 1024;
 
 }  // namespace
 
@@ -61,7 +61,7 @@ bool ReadFileBytes(const std::wstring& path, TFileBytes& out) {
     }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kMaxListFileBytes) {
+        static_cast<uint64_t>(size.QuadPart) > MaxListFileBytes) {
         return false;
     }
     const size_t total = static_cast<size_t>(size.QuadPart);

@@ -90,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto parts = Sections(std::string_view(reinterpret_cast<const char*>(data + 2), size - 2), 3);
     const std::u16string source = fuzz::TextOf(parts[0]);
     const auto dictionary = Dictionary(fuzz::TextOf(parts[1]));
-    static const std::u16string kNames[] = {u"English", u"english", u"Russian"};
-    const std::u16string language = data[0] < 3 ? kNames[data[0]] : fuzz::TextOf(parts[2]);
+    static const std::u16string Names[] = {u"English", u"english", u"Russian"};
+    const std::u16string language = data[0] < 3 ? Names[data[0]] : fuzz::TextOf(parts[2]);
     const bool throws = data[1] == 1;
 
     // Key form: trimmed, and without one trailing "..." (then trimmed again).

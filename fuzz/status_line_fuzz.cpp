@@ -97,19 +97,19 @@ void CheckExpansion(std::u16string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::u16string entry = fuzz::TextOf(std::string_view(reinterpret_cast<const char*>(data), size));
 
-    const int32_t kIcon = -777;
-    const std::u16string kStatus = u"\x01status kept";
-    const std::u16string kXStatus = u"\x01xstatus kept";
-    int32_t icon = kIcon;
-    std::u16string status = kStatus;
-    std::u16string xstatus = kXStatus;
+    const int32_t IconField = -777;
+    const std::u16string StatusField = u"\x01status kept";
+    const std::u16string XStatusField = u"\x01xstatus kept";
+    int32_t icon = IconField;
+    std::u16string status = StatusField;
+    std::u16string xstatus = XStatusField;
     ParseStatusLine(entry, icon, status, xstatus);
 
     const std::vector<std::u16string> fields = ReferenceFields(entry);
     if (fields.size() != 3) {
-        FUZZ_CHECK(icon == kIcon);
-        FUZZ_CHECK(status == kStatus);
-        FUZZ_CHECK(xstatus == kXStatus);
+        FUZZ_CHECK(icon == IconField);
+        FUZZ_CHECK(status == StatusField);
+        FUZZ_CHECK(xstatus == XStatusField);
     } else {
         FUZZ_CHECK(icon == ReferenceIcon(fields[0]));
         FUZZ_CHECK(status == fields[1]);

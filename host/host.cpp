@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kUsage[] =
+const char Usage[] =
     "usage: brisklet-host [--dll PATH] [--store FILE] [COMMAND ...]\n"
     "Without commands, they are read from standard input, one per line.\n"
     "Commands:\n"
@@ -257,7 +257,7 @@ public:
         } else if (c == L"quit") {
             quit = true;
         } else {
-            Out("error: unknown command '" + Utf8(c) + "'\n" + kUsage);
+            Out("error: unknown command '" + Utf8(c) + "'\n" + Usage);
             return false;
         }
         SaveStore(FStorePath, FService);
@@ -313,7 +313,7 @@ int wmain(int argc, wchar_t** argv) {
         if ((a == L"--dll" || a == L"--store") && i + 1 < argc) {
             (a == L"--dll" ? dll : store) = argv[++i];
         } else if (a == L"--help" || a == L"-h") {
-            Out(kUsage);
+            Out(Usage);
             return 0;
         } else {
             args.push_back(a);

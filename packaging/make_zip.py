@@ -4,10 +4,12 @@ order, a fixed time stamp and fixed permissions for every entry, and text
 files for users with Windows line ends.
 
 usage: make_zip.py OUT.zip BUILD_DIR
-BUILD_DIR holds bin/Brisklet.dll and bin/brisklet-check.exe (the win32 build).
+BUILD_DIR holds bin/Brisklet.dll and bin/brisklet-check.exe (the win32 build),
+and generated/brisklet_version.h, whose version goes into README.txt.
 """
 
 import os
+import re
 import sys
 import zipfile
 
@@ -31,6 +33,11 @@ def contents(build):
     ]
 
 
+def version(build):
+    header = open(os.path.join(build, "generated", "brisklet_version.h"), encoding="ascii").read()
+    return re.search(r'#define BRISKLET_VERSION_TEXT "([^"]+)"', header).group(1).encode("ascii")
+
+
 def main(argv):
     if len(argv) != 3:
         sys.stderr.write(__doc__)
@@ -45,7 +52,7 @@ def main(argv):
             sys.stderr.write("make_zip: %s\n" % e)
             return 1
         if crlf:
-            data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+            data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n").replace(b"@VERSION@", version(build))
         entries.append((name, data))
     temp = out + ".part"
     with zipfile.ZipFile(temp, "w") as z:

@@ -65,21 +65,23 @@ note() { printf '   %s\n' "$*"; }
 say "brisklet-check reads the shipped texts first (64-bit twin, same code)"
 (cd "$demo" && "$WINE" brisklet-check.exe) | sed 's/^/   /' || true
 
+# The picture names, as the checker knows them.
+PICTURE_NAMES=$(cd "$demo" && "$WINE" brisklet-check.exe --icons </dev/null | tr -d '\r')
+export PICTURE_NAMES
+
 # The host's own lines, made friendlier: picture names, line breaks shown as
 # arrows, and of each pair the plug-in sends (icon 0 first, then the real
 # one, so the messenger redraws) only the second.
 FILTER='
 import os, re, select, sys
-NAMES = ("none angry bath tired party beer thinking eating TV friends coffee music business camera fun "
-         "phone games study shopping sick sleeping surfing internet work typing picnic cooking walking "
-         "love driving reading sport travel rain question").split()
+NAMES = dict(line.split(" ", 1) for line in os.environ["PICTURE_NAMES"].splitlines() if " " in line)
 LINE = re.compile(r"^(\d\d:\d\d:\d\d)\.\d+  icon (-?\d+)  Status \"(.*)\"  xStatus \"(.*)\"$")
 log = open(sys.argv[1], "a")
 def out(text):
     print(text, flush=True)
 def show(m):
     icon = int(m.group(2))
-    name = NAMES[icon] if 0 <= icon < len(NAMES) else "?"
+    name = NAMES.get(str(icon), "?")
     text = m.group(4).replace("\\r\\n", " \u21b5 ")
     out("   %s  [%d %s] %s: %s" % (m.group(1), icon, name, m.group(3), text))
 held = None

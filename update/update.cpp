@@ -148,9 +148,7 @@ private:
 
 // At namespace scope: a function-local static's guard makes the static C++
 // runtime create two semaphores that FreeLibrary never closes.
-TUpdateModule TheUpdateModule;
-
-TUpdateModule& Module() { return TheUpdateModule; }
+TUpdateModule UpdateModule;
 
 HWND TUpdateModule::ReportWindow() {
     if (!FWindow) {
@@ -247,7 +245,7 @@ void PostReport(const TUpdateRequest& request, std::u16string text, bool foundPa
     report->Text = std::move(text);
     report->FoundPage = foundPage;
     report->Page = std::move(page);
-    if (Module().Post(*request.Slot, request.ReportWindow, reinterpret_cast<LPARAM>(report.get()))) {
+    if (UpdateModule.Post(*request.Slot, request.ReportWindow, reinterpret_cast<LPARAM>(report.get()))) {
         static_cast<void>(report.release());
     }
 }
@@ -281,7 +279,7 @@ private:
             const std::unique_ptr<TDownloadThread> self(static_cast<TDownloadThread*>(parameter));
             module = self->FModule;
             self->Execute();
-            Module().Forget(self->FRequest.Slot);
+            UpdateModule.Forget(self->FRequest.Slot);
         }
         // Nothing of this module may run once the reference is let go.
         ::FreeLibraryAndExitThread(module, 0);
@@ -323,7 +321,7 @@ TVersionFileValues ReadVersionFile(const std::u16string& fileName) {
 class TSlotHandles {
 public:
     explicit TSlotHandles(TCheckSlot& slot) noexcept : FSlot(slot) {}
-    ~TSlotHandles() { Module().CloseHandles(FSlot); }
+    ~TSlotHandles() { UpdateModule.CloseHandles(FSlot); }
     TSlotHandles(const TSlotHandles&) = delete;
     TSlotHandles& operator=(const TSlotHandles&) = delete;
 
@@ -336,13 +334,13 @@ bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
     const TSlotHandles closer(slot);
     const HINTERNET session =
         ::InternetOpenW(W(std::u16string(UpdateAgentName)), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session || !Module().Keep(slot, &TCheckSlot::Session, session)) {
+    if (!session || !UpdateModule.Keep(slot, &TCheckSlot::Session, session)) {
         return false;
     }
     // Straight from the server: a cached copy could hide a new version.
     const HINTERNET address =
         ::InternetOpenUrlW(session, W(url), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!address || !Module().Keep(slot, &TCheckSlot::Address, address)) {
+    if (!address || !UpdateModule.Keep(slot, &TCheckSlot::Address, address)) {
         return false;
     }
     DWORD status = 0;
@@ -433,13 +431,13 @@ void ReplaceFileWith(const std::u16string& fileName, const std::string& body) {
 }  // namespace
 
 void SetUpdateLabel(HWND label) noexcept {
-    CatchAll([label] { Module().SetLabel(label); });
+    CatchAll([label] { UpdateModule.SetLabel(label); });
 }
 
 
 void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t minor, int32_t release) noexcept {
     CatchAll([&] {
-        TUpdateRequest request = Module().NewRequest(fileName, TVersion{major, minor, release});
+        TUpdateRequest request = UpdateModule.NewRequest(fileName, TVersion{major, minor, release});
         if (request.ReportWindow) {
             TDownloadThread::Start(std::move(request));
         }
@@ -447,11 +445,11 @@ void StartUpdateCheck(const std::u16string& fileName, int32_t major, int32_t min
 }
 
 void ShutDownUpdateChecks() noexcept {
-    CatchAll([] { Module().ShutDown(); });
+    CatchAll([] { UpdateModule.ShutDown(); });
 }
 
 std::u16string UpdatePageURL() noexcept {
-    return CatchAllOr(std::u16string(), [] { return Module().Page(); });
+    return CatchAllOr(std::u16string(), [] { return UpdateModule.Page(); });
 }
 
 std::u16string GetTempDir() {

@@ -298,19 +298,37 @@ protected:
 TEST_F(CheckCommand, ExitStatusTellsWhetherAnEntryIsNeverApplied) {
     Write("list.txt", "one\r\n\r\ntwo/nlthree\r\n");
     Write("statuses.txt", "5|Beer|Friday\r\n");
-    EXPECT_EQ(Run({FFolder.u8string()}), kCheckClean);  // the empty list entry only warns
+    EXPECT_EQ(Run({FFolder.u8string()}), CheckClean);  // the empty list entry only warns
     EXPECT_NE(FOut.find("line 2: warning"), std::string::npos) << FOut;
     EXPECT_NE(FOut.find("0 problems, 1 warning in 2 files."), std::string::npos) << FOut;
 
     Write("statuses.txt", "5|Beer|Friday\r\n05|Beer|Saturday\r\n");
-    EXPECT_EQ(Run({FFolder.u8string()}), kCheckProblems);
+    EXPECT_EQ(Run({FFolder.u8string()}), CheckProblems);
     EXPECT_NE(FOut.find("line 2: problem: the icon \"05\" has leading zeros"), std::string::npos) << FOut;
     EXPECT_NE(FOut.find("05|Beer|Saturday"), std::string::npos) << FOut;
 }
 
+// The demo and the README take the picture names from here.
+TEST_F(CheckCommand, IconsListsEveryPictureWithItsName) {
+    EXPECT_EQ(Run({"--icons"}), CheckClean);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = FOut.find('\n', at)) != std::string::npos; at = end + 1) {
+        lines.push_back(FOut.substr(at, end - at));
+    }
+    ASSERT_EQ(lines.size(), size_t(StatusPictureCount));
+    EXPECT_EQ(lines[0], "0 none");
+    EXPECT_EQ(lines[5], "5 beer");
+    EXPECT_EQ(lines[10], "10 coffee");
+    EXPECT_EQ(lines[size_t(LastTickableIcon)], "33 rain");
+    for (size_t icon = 0; icon < lines.size(); ++icon) {
+        EXPECT_EQ(lines[icon].rfind(std::to_string(icon) + " ", 0), 0u) << lines[icon];
+        EXPECT_GT(lines[icon].size(), std::to_string(icon).size() + 1) << "picture " << icon << " has no name";
+    }
+}
+
 TEST_F(CheckCommand, AFolderWithoutAFileIsLikeAnEmptyList) {
     Write("list.txt", "joke\r\n");
-    EXPECT_EQ(Run({FFolder.u8string(), "--json"}), kCheckClean);
+    EXPECT_EQ(Run({FFolder.u8string(), "--json"}), CheckClean);
     EXPECT_NE(FOut.find("\"kind\": \"statuses\", \"found\": false, \"encoding\": null"), std::string::npos) << FOut;
     EXPECT_NE(FOut.find("\"warnings\": 1\n}"), std::string::npos) << FOut;
 }
@@ -318,21 +336,21 @@ TEST_F(CheckCommand, AFolderWithoutAFileIsLikeAnEmptyList) {
 TEST_F(CheckCommand, FilesByNameAndByKind) {
     const std::string statuses = Write("Statuses.txt", "x|a|b\r\n");
     const std::string draft = Write("draft.txt", "x|a|b\r\n");
-    EXPECT_EQ(Run({statuses}), kCheckProblems);
-    EXPECT_EQ(Run({draft}), kCheckFailed);
+    EXPECT_EQ(Run({statuses}), CheckProblems);
+    EXPECT_EQ(Run({draft}), CheckFailed);
     EXPECT_NE(FErr.find("--as"), std::string::npos);
-    EXPECT_EQ(Run({"--as", "list", draft}), kCheckClean);
-    EXPECT_EQ(Run({"--as", "statuses", draft}), kCheckProblems);
-    EXPECT_EQ(Run({(FFolder / "list.txt").u8string()}), kCheckFailed);  // named but missing
+    EXPECT_EQ(Run({"--as", "list", draft}), CheckClean);
+    EXPECT_EQ(Run({"--as", "statuses", draft}), CheckProblems);
+    EXPECT_EQ(Run({(FFolder / "list.txt").u8string()}), CheckFailed);  // named but missing
     EXPECT_NE(FErr.find("cannot read"), std::string::npos);
-    EXPECT_EQ(Run({"--frobnicate"}), kCheckFailed);
-    EXPECT_EQ(Run({"--as", "jokes", draft}), kCheckFailed);
+    EXPECT_EQ(Run({"--frobnicate"}), CheckFailed);
+    EXPECT_EQ(Run({"--as", "jokes", draft}), CheckFailed);
 }
 
 TEST_F(CheckCommand, JsonCarriesEveryIssueWithItsStableKeys) {
     Write("list.txt", "\xEF\xBB\xBF" "fine\r\nsay \"hi\"\t/NL\r\n");
     Write("statuses.txt", "7|Lunch|Soup\r\n7|Tea|Hot\r\n+5|a|b\r\n");
-    EXPECT_EQ(Run({"--json", FFolder.u8string()}), kCheckProblems);
+    EXPECT_EQ(Run({"--json", FFolder.u8string()}), CheckProblems);
     for (const std::string& expected : {
              std::string("\"encoding\": \"utf-8-bom\", \"entries\": 2, \"usable\": 2, \"problems\": 1, \"warnings\": 0"),
              std::string("{\"line\": 2, \"severity\": \"problem\", \"code\": \"marker-case\""),

@@ -68,11 +68,11 @@ void ToyDoubleByte(const char* bytes, size_t count, std::u16string& out) {
     }
 }
 
-const std::vector<std::string> kAsciiPieces = {"a", "b", "Zq", " ", "12", "5", "|", "}", "~", "\x7F", "\t",
+const std::vector<std::string> AsciiPieces = {"a", "b", "Zq", " ", "12", "5", "|", "}", "~", "\x7F", "\t",
                                                "\r", "\n", "\r\n", "\n\r", "\x0E", "\x0C", "5|t|x", "-3|", "x|y"};
-const std::vector<std::string> kUtf8Pieces = {"\xD0\xBF", "\xD1\x80\xD0\xB8", "\xC2\xA0", "\xE2\x82\xAC",
+const std::vector<std::string> Utf8Pieces = {"\xD0\xBF", "\xD1\x80\xD0\xB8", "\xC2\xA0", "\xE2\x82\xAC",
                                               "\xF0\x9F\x98\x80", "\xEF\xBF\xBD"};
-const std::vector<std::string> kBadPieces = {"\x80", "\xBF", "\xC0\xAF", "\xC1\xBF", "\xE2\x82", "\xFF", "\xED\xA0\x80",
+const std::vector<std::string> BadPieces = {"\x80", "\xBF", "\xC0\xAF", "\xC1\xBF", "\xE2\x82", "\xFF", "\xED\xA0\x80",
                                              "\xF4\x90\x80\x80", "\xE9", "\x81\x40", "\x81", "\xF0\x9F\x98"};
 
 enum class TMix { Ascii, Utf8, Anything };
@@ -82,11 +82,11 @@ std::string RandomBytes(std::mt19937& rng, size_t pieces, TMix mix, bool nul) {
     for (size_t i = 0; i < pieces; ++i) {
         const auto kind = rng() % 10;
         if (mix != TMix::Ascii && kind < 3) {
-            out += kUtf8Pieces[rng() % kUtf8Pieces.size()];
+            out += Utf8Pieces[rng() % Utf8Pieces.size()];
         } else if (mix == TMix::Anything && kind == 3) {
-            out += kBadPieces[rng() % kBadPieces.size()];
+            out += BadPieces[rng() % BadPieces.size()];
         } else {
-            out += kAsciiPieces[rng() % kAsciiPieces.size()];
+            out += AsciiPieces[rng() % AsciiPieces.size()];
         }
         if (nul && rng() % 500 == 0) {
             out.push_back('\0');
@@ -98,11 +98,11 @@ std::string RandomBytes(std::mt19937& rng, size_t pieces, TMix mix, bool nul) {
 std::string RandomUtf16(std::mt19937& rng, size_t units, bool bigEndian, bool nul) {
     // Units that look like special ones in one byte or the other, lone
     // surrogates, and the real line ends and bar.
-    static const char16_t kUnits[] = {u'a', u'|', u'\r', u'\n', 0x0441, 0xD83D, 0xDE00, 0x047C, 0x7C00,
+    static const char16_t OddUnits[] = {u'a', u'|', u'\r', u'\n', 0x0441, 0xD83D, 0xDE00, 0x047C, 0x7C00,
                                       0x0D00, 0x0A0D, 0x7D, 0x7F, 0xFFFF, 0x0E, 0x0D0A, 0x2028, u'5', u' '};
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (size_t i = 0; i < units; ++i) {
-        char16_t c = kUnits[rng() % (sizeof kUnits / sizeof kUnits[0])];
+        char16_t c = OddUnits[rng() % (sizeof OddUnits / sizeof OddUnits[0])];
         if (nul && rng() % 700 == 0) {
             c = 0;
         }
@@ -211,8 +211,8 @@ TEST_P(CompactLoad, MemoryIsTextPlusOffsets) {
 
 // ---------------------------------------------------------------------------
 
-const std::vector<std::u16string> kFields = {u"0", u"1", u"12", u"5", u"-3", u"x", u"", u"01", u"+5", u"1|a"};
-const std::vector<std::u16string> kTitles = {u"a", u"", u"b", u"a|b", u"T/nl"};
+const std::vector<std::u16string> Fields = {u"0", u"1", u"12", u"5", u"-3", u"x", u"", u"01", u"+5", u"1|a"};
+const std::vector<std::u16string> Titles = {u"a", u"", u"b", u"a|b", u"T/nl"};
 
 TTextList RandomStatuses(std::mt19937& rng, size_t count) {
     TTextList list;
@@ -223,9 +223,9 @@ TTextList RandomStatuses(std::mt19937& rng, size_t count) {
         } else if (kind == 1) {
             list.Add(u"no bar here");
         } else if (kind == 2) {
-            list.Add(kFields[rng() % kFields.size()] + u"|");
+            list.Add(Fields[rng() % Fields.size()] + u"|");
         } else {
-            list.Add(kFields[rng() % kFields.size()] + u"|" + kTitles[rng() % kTitles.size()] + u"|text " +
+            list.Add(Fields[rng() % Fields.size()] + u"|" + Titles[rng() % Titles.size()] + u"|text " +
                      std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) + (kind == 3 ? u"|more" : u""));
         }
     }
@@ -233,12 +233,12 @@ TTextList RandomStatuses(std::mt19937& rng, size_t count) {
 }
 
 std::u16string RandomSelection(std::mt19937& rng, int32_t current) {
-    static const std::vector<std::u16string> kPieces = {u"0", u"1", u"12", u"5", u"-3", u"x", u"01", u"+5",
+    static const std::vector<std::u16string> Pieces = {u"0", u"1", u"12", u"5", u"-3", u"x", u"01", u"+5",
                                                         u"1|a", u"1|a|b", u"|", u"99", u";", u"12|"};
     std::u16string selection = rng() % 5 ? u";;" + DecimalText(current) + u";;" : u"";
     const size_t n = rng() % 8;
     for (size_t i = 0; i < n; ++i) {
-        selection += (rng() % 3 ? u";;" : u";;;;") + kPieces[rng() % kPieces.size()];
+        selection += (rng() % 3 ? u";;" : u";;;;") + Pieces[rng() % Pieces.size()];
     }
     if (rng() % 2) {
         selection += u";;" + DecimalText(current) + u";;";
@@ -267,7 +267,7 @@ TEST(IconIndex, RunsAreTheScannedCandidates) {
         EXPECT_FALSE(list.Indexed());
         list.BuildIndex();
         ASSERT_TRUE(list.Indexed());
-        for (const std::u16string& field : kFields) {
+        for (const std::u16string& field : Fields) {
             if (field.find(u'|') != std::u16string::npos) {
                 continue;  // not a first field
             }
@@ -351,8 +351,8 @@ TEST(IconIndex, RotationDrawsTheSameAsTheScan) {
     for (int round = 0; round < 300; ++round) {
         TTextList statuses = RandomStatuses(rng, rng() % 120);
         statuses.BuildIndex();
-        static const int32_t kIcons[] = {0, 1, 12, 5, -3, 99};
-        const int32_t icon = kIcons[rng() % 6];
+        static const int32_t Icons[] = {0, 1, 12, 5, -3, 99};
+        const int32_t icon = Icons[rng() % 6];
         const TExtendedStatus current{icon, u"cur/nl", u"now/nl"};
         const std::u16string selection = RandomSelection(rng, icon);
         for (int32_t mode : {0, 1, 2, 3}) {

@@ -12,6 +12,7 @@ Run: python3 tests/native/test_package.py
 """
 
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -43,6 +44,12 @@ VERBATIM = {
     "samples/ru/statuses.txt": "samples/ru/statuses.txt",
 }
 I386 = 0x14C
+
+
+def version_text():
+    """The version from its one place, project(VERSION)."""
+    text = open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8").read()
+    return re.search(r"project\(Brisklet VERSION ([0-9.]+)", text).group(1)
 
 
 def report(name, problems):
@@ -106,6 +113,8 @@ def check_contents(path):
             problems.append("README.txt has line ends other than CR LF")
         if any(b > 0x7E or (b < 0x20 and b not in (0x0D, 0x0A)) for b in readme):
             problems.append("README.txt is not plain ASCII (shown in any code page)")
+        if not readme.startswith(b"Brisklet %s for HOX Vostek\r\n" % version_text().encode("ascii")):
+            problems.append("README.txt does not open with the version: %r" % readme[:40])
         report("README.txt for users", problems)
 
         problems = []

@@ -88,12 +88,32 @@ def check_shipped():
         report("%s: every entry can be applied (%d entries)" % (rel, f["entries"]), problems)
 
 
+def check_picture_names():
+    """The READMEs' lists of picture numbers are the checker's, for the ones
+    a user can tick (the checker knows one more)."""
+    done = subprocess.run([CHECKER, "--icons"], capture_output=True, timeout=60, text=True)
+    names = [line.split(" ", 1) for line in done.stdout.splitlines()]
+    problems = [] if done.returncode == 0 and len(names) > 30 else ["--icons gave %r" % done.stdout[:200]]
+    for readme in ("README.md", os.path.join("packaging", "README.txt")):
+        text = open(os.path.join(ROOT, readme), encoding="utf-8").read()
+        start = text.find("Picture numbers:")
+        end = text.find(".", start)
+        if start < 0 or end < 0:
+            problems.append("%s has no 'Picture numbers:' paragraph" % readme)
+            continue
+        listed = [item.strip().split(" ", 1) for item in " ".join(text[start + 16:end].split()).split(",")]
+        if listed != names[:len(listed)] or len(listed) != len(names) - 1:
+            problems.append("%s lists %s, the checker %s" % (readme, listed, names))
+    report("the READMEs' picture numbers are the checker's", problems)
+
+
 def main():
     if not os.path.exists(CHECKER):
         report("checker built", ["%s is missing: build the native preset first" % CHECKER])
     else:
         self_test()
         check_shipped()
+        check_picture_names()
     print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
     return 1 if RESULTS[1] else 0
 

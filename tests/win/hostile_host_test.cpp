@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kStatuses[] =
+const char Statuses[] =
     "5|Beer|Cold/nlone\r\n5|Pub|Later\r\n12|Busy|Back soon/nlreally\r\n12|Twelve|t\r\n"
     "-5|Minus|m\r\n2147483647|Max|x\r\n-2147483648|Min|n\r\n7|||\r\n";
 
@@ -144,7 +144,7 @@ TEST(HostileHost, DamagedStoreValuesAreSurvivedAndKept) {
         SCOPED_TRACE(c.Name);
         THostilePlugin plugin(L"hostile-store", c.Store);
         plugin.Folder.Write(L"list.txt", "joke\r\njoke\r\n");
-        plugin.Folder.Write(L"statuses.txt", kStatuses);
+        plugin.Folder.Write(L"statuses.txt", Statuses);
         plugin.Start();
         for (const int32_t icon : c.Selected) {
             const ULONGLONG start = ::GetTickCount64();
@@ -177,7 +177,7 @@ TEST(HostileHost, EveryMessageCodeWithGarbageParameters) {
     store.Selection = L";;;;5;;;;12;;";
     THostilePlugin plugin(L"hostile-codes", store);
     plugin.Folder.Write(L"list.txt", "joke\r\njoke\r\n");
-    plugin.Folder.Write(L"statuses.txt", kStatuses);
+    plugin.Folder.Write(L"statuses.txt", Statuses);
     plugin.Start();
 
     const std::wstring status = L"Title";
@@ -229,7 +229,7 @@ TEST(HostileHost, TenThousandRunsLeakNeitherHandlesNorMemory) {
             list += "joke " + std::to_string(i) + "/nlline two\r\n";
         }
         plugin.Folder.Write(L"list.txt", list);
-        plugin.Folder.Write(L"statuses.txt", kStatuses);
+        plugin.Folder.Write(L"statuses.txt", Statuses);
         plugin.Start();
 
         const std::wstring status = L"Title";
@@ -293,7 +293,7 @@ TEST(HostileHost, MessagesNestedInsideEverySendAreSurvived) {
     store.Selection = L";;;;5;;;;12;;";
     THostilePlugin plugin(L"hostile-nested", store);
     plugin.Folder.Write(L"list.txt", "joke\r\njoke\r\n");
-    plugin.Folder.Write(L"statuses.txt", kStatuses);
+    plugin.Folder.Write(L"statuses.txt", Statuses);
     plugin.Start();
     plugin.Loader.Send(HM_STOP);
 

@@ -45,7 +45,7 @@ public:
     }
 };
 
-const char kVersionFile[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
+const char VersionFile[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
 
 TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRun) {
     THostileTally tally;
@@ -58,7 +58,7 @@ TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRu
     const std::wstring dllPath = plugin.Folder.Dll();
 
     // Every check is held by the server long past the last showing.
-    server.Answer(6, kVersionFile);
+    server.Answer(6, VersionFile);
     const ULONGLONG start = ::GetTickCount64();
     int shown = 0;
     for (int i = 0; i < 20; ++i) {
@@ -78,7 +78,7 @@ TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRu
     plugin.Loader.Unload();
     EXPECT_NE(::GetModuleHandleW(dllPath.c_str()), nullptr) << "the DLL went while its checks ran";
     tally.Case();
-    server.Answer(0, kVersionFile);
+    server.Answer(0, VersionFile);
     EXPECT_TRUE(PumpUntil([&] { return ::GetModuleHandleW(dllPath.c_str()) == nullptr; }, 60000))
         << "the DLL stayed loaded after its checks";
     PumpMessagesFor(500);  // whatever the last check left for this thread
@@ -99,7 +99,7 @@ TEST(HostileWindow, WindowAndCheckLoadCyclesLeakNothing) {
     TServer server;
     ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
     server.Use();
-    server.Answer(0, kVersionFile);
+    server.Answer(0, VersionFile);
     TPluginFolder folder(L"hostile-window-cycles");
     const std::wstring dllPath = folder.Dll();
     auto cycle = [&] {

@@ -8,7 +8,7 @@
 
 namespace {
 
-const wchar_t kDisplayName[] = L"Brisklet - \u0441\u043C\u0435\u0448\u043D\u043E\u0439 \u0441\u0442\u0430\u0442\u0443\u0441";
+const wchar_t DisplayName[] = L"Brisklet - \u0441\u043C\u0435\u0448\u043D\u043E\u0439 \u0441\u0442\u0430\u0442\u0443\u0441";
 
 // A loaded plug-in with a store that selects icon 5 in xStatus mode.
 struct TLoaded {
@@ -53,7 +53,7 @@ TEST(PluginLoad, InfoRecordAfterMessage1) {
     EXPECT_EQ(info->ApiVersionMinor, 4);
     EXPECT_EQ(info->PluginVersionMajor, 0);
     EXPECT_EQ(info->PluginVersionMinor, 3);
-    EXPECT_STREQ(info->PluginName, kDisplayName);
+    EXPECT_STREQ(info->PluginName, DisplayName);
     EXPECT_STREQ(info->PluginAuthor, L"Orvane software");
     // GetInfoRecord has no side effect and keeps its address.
     EXPECT_EQ(p.Loader.Plugin->GetInfoRecord(), info);

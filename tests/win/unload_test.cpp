@@ -18,8 +18,8 @@
 
 namespace {
 
-const char kNewerVersion[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
-const wchar_t kNewerReport[] = L"Update available. Installed version: 0.3.6 latest available version: 0.3.7 .";
+const char NewerVersion[] = "[update]\r\nmajor=0\r\nminor=3\r\nrelease=7\r\npage=http://www.orvane.example/new\r\n";
+const wchar_t NewerReport[] = L"Update available. Installed version: 0.3.6 latest available version: 0.3.7 .";
 
 // Every window of this process whose class the module registered: top-level
 // ones, their children, and message-only ones.
@@ -85,7 +85,7 @@ TEST(PluginUnload, ReleasingAndFreeingWhileChecksHangLeavesNothingToRun) {
     for (int i = 0; i < 40; ++i) {
         // From an answer at once to one long after the host let go: the
         // last report of a check meets every stage of the unload.
-        server.Serve(200, kNewerVersion, static_cast<double>(random() % 13) / 10.0);
+        server.Serve(200, NewerVersion, static_cast<double>(random() % 13) / 10.0);
         THostService host;
         PutStore(host, TStoreValues());
         TPluginLoader loader;
@@ -116,7 +116,7 @@ TEST(PluginUnload, FreeingAfterACheckLeavesNoClassAndAReloadWorks) {
     TUpdateServer server;
     ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
     server.Use();
-    server.Serve(200, kNewerVersion);
+    server.Serve(200, NewerVersion);
     TPluginFolder folder(L"unload-reload");
     folder.Write(L"list.txt", "only joke\r\n");
     const std::wstring dll = folder.Dll();
@@ -135,7 +135,7 @@ TEST(PluginUnload, FreeingAfterACheckLeavesNoClassAndAReloadWorks) {
                               classes = ClassNames(WindowsOfModule(first));
                           }),
               1);
-    EXPECT_EQ(report, kNewerReport);
+    EXPECT_EQ(report, NewerReport);
     // The timer's and the report's message windows, and the pages.
     EXPECT_TRUE(classes.count(L"BriskletMessageWindow")) << "no class found: the search itself is broken";
     EXPECT_TRUE(classes.count(L"BriskletTabSheet"));
@@ -152,7 +152,7 @@ TEST(PluginUnload, FreeingAfterACheckLeavesNoClassAndAReloadWorks) {
     loader.Send(HM_START);
     report.clear();
     EXPECT_EQ(ShowOptions(loader, [&](HWND form) { report = FinalReport(form); }), 1);
-    EXPECT_EQ(report, kNewerReport);
+    EXPECT_EQ(report, NewerReport);
     host.Sent.clear();
     loader.SendStatus(5, L"Beer", L"Friday");
     EXPECT_EQ(ExpectPair(host.Sent).XStatus, L"only joke");

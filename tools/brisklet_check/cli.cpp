@@ -1,12 +1,14 @@
 #include "tools/brisklet_check/cli.h"
 
+#include "core/icons.h"
 #include "core/version.h"
 #include "tools/brisklet_check/files.h"
 
 namespace {
 
-const char kUsage[] =
+const char Usage[] =
     "usage: brisklet-check [--json] [--as list|statuses] [PATH ...]\n"
+    "       brisklet-check --icons\n"
     "Checks the plug-in's text files and reports every entry that will never be\n"
     "applied, with its line number and why.\n"
     "  PATH            a folder (its list.txt and statuses.txt are checked) or a\n"
@@ -14,10 +16,11 @@ const char kUsage[] =
     "  --as KIND       read every named file as list.txt or statuses.txt,\n"
     "                  whatever its name\n"
     "  --json          print the report as JSON (keys are listed in README.md)\n"
+    "  --icons         list the picture numbers and their names, one a line\n"
     "Exit status: 0 nothing wrong; 1 an entry is never applied or a marker never\n"
     "expands; 2 a file could not be read or the arguments are wrong.\n";
 
-constexpr size_t kShownEntry = 72;  // characters of an entry quoted in the report
+constexpr size_t ShownEntry = 72;  // characters of an entry quoted in the report
 
 TCheckedFile CheckFile(const std::string& path, const std::vector<uint8_t>& bytes, TListKind kind,
                        const TCheckSetup& setup) {
@@ -98,7 +101,7 @@ std::string FormatText(const std::vector<TCheckedFile>& files, const TCheckSetup
             }
             out += std::string(SeverityName(issue.Severity)) + ": " + issue.Message + "\n";
             if (!issue.Entry.empty()) {
-                out += "      " + Shorten(issue.Entry, kShownEntry) + "\n";
+                out += "      " + Shorten(issue.Entry, ShownEntry) + "\n";
             }
         }
         problems += r.Count(TSeverity::Problem);
@@ -166,15 +169,20 @@ int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std
             forced = true;
             forcedKind = args[++i] == "list" ? TListKind::List : TListKind::Statuses;
         } else if (a == "--help" || a == "-h") {
-            out += kUsage;
-            return kCheckClean;
+            out += Usage;
+            return CheckClean;
+        } else if (a == "--icons") {
+            for (int32_t icon = 0; icon < StatusPictureCount; ++icon) {
+                out += std::to_string(icon) + " " + IconName(icon) + "\n";
+            }
+            return CheckClean;
         } else if (a == "--version") {
             out += "brisklet-check " + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor) + "." +
                    std::to_string(VersionRelease) + "\n";
-            return kCheckClean;
+            return CheckClean;
         } else if (a.size() > 1 && a[0] == '-') {
-            err += "brisklet-check: unknown option '" + a + "'\n" + kUsage;
-            return kCheckFailed;
+            err += "brisklet-check: unknown option '" + a + "'\n" + Usage;
+            return CheckFailed;
         } else {
             paths.push_back(a);
         }
@@ -200,7 +208,7 @@ int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std
                 }
                 if (!ReadFileBytes(file, bytes)) {
                     err += "brisklet-check: cannot read " + file + "\n";
-                    return kCheckFailed;
+                    return CheckFailed;
                 }
                 files.push_back(CheckFile(file, bytes, kind, setup));
             }
@@ -210,11 +218,11 @@ int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std
         if (!forced && !KindFromFileName(path, kind)) {
             err += "brisklet-check: " + path +
                    ": the name tells neither list.txt nor statuses.txt; use --as list or --as statuses\n";
-            return kCheckFailed;
+            return CheckFailed;
         }
         if (!ReadFileBytes(path, bytes)) {
             err += "brisklet-check: cannot read " + path + "\n";
-            return kCheckFailed;
+            return CheckFailed;
         }
         files.push_back(CheckFile(path, bytes, kind, setup));
     }
@@ -222,8 +230,8 @@ int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std
     out += json ? FormatJson(files) : FormatText(files, setup);
     for (const TCheckedFile& file : files) {
         if (file.Report.Count(TSeverity::Problem) > 0) {
-            return kCheckProblems;
+            return CheckProblems;
         }
     }
-    return kCheckClean;
+    return CheckClean;
 }

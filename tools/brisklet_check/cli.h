@@ -21,7 +21,7 @@ struct TCheckSetup {
 
 // Exit statuses: nothing wrong, some entry never works as written, or a
 // file that can't be read or arguments that make no sense.
-enum : int { kCheckClean = 0, kCheckProblems = 1, kCheckFailed = 2 };
+enum : int { CheckClean = 0, CheckProblems = 1, CheckFailed = 2 };
 
 std::string FormatText(const std::vector<TCheckedFile>& files, const TCheckSetup& setup);
 std::string FormatJson(const std::vector<TCheckedFile>& files);
