@@ -24,38 +24,30 @@ const wchar_t NewerReport[] = L"Update available. Installed version: 0.3.6 lates
 // Every window of this process whose class the module registered: top-level
 // ones, their children, and message-only ones.
 std::vector<HWND> WindowsOfModule(HMODULE module) {
-    struct TSearch {
-        HMODULE Module;
-        std::vector<HWND> Found;
-        void Take(HWND window) {
-            if (reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE)) == Module) {
-                Found.push_back(window);
-            }
-        }
-    } search{module, {}};
-    const auto child = [](HWND window, LPARAM data) -> BOOL {
-        reinterpret_cast<TSearch*>(data)->Take(window);
-        return TRUE;
-    };
     std::vector<HWND> tops;
-    ::EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            if (process == ::GetCurrentProcessId()) {
-                reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&tops));
+    for (const HWND window : TopLevelWindows()) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId()) {
+            tops.push_back(window);
+        }
+    }
     for (HWND window = nullptr; (window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
         tops.push_back(window);
     }
+    std::vector<HWND> found;
+    const auto take = [&](HWND window) {
+        if (reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE)) == module) {
+            found.push_back(window);
+        }
+    };
     for (const HWND top : tops) {
-        search.Take(top);
-        ::EnumChildWindows(top, child, reinterpret_cast<LPARAM>(&search));
+        take(top);
+        for (const HWND child : ChildWindows(top)) {
+            take(child);
+        }
     }
-    return search.Found;
+    return found;
 }
 
 std::set<std::wstring> ClassNames(const std::vector<HWND>& windows) {

@@ -23,41 +23,51 @@ std::wstring Text(HWND window) {
     return buffer;
 }
 
+namespace {
+
+// A named callback, not a lambda: a lambda does not convert to a stdcall
+// function pointer in a 32-bit build.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM out) {
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 HWND ControlById(HWND form, int id) {
-    struct TSearch {
-        int Id;
-        HWND Found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        form,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(data);
-            if (::GetDlgCtrlID(child) == s->Id) {
-                s->Found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
+    for (const HWND child : ChildWindows(form)) {
+        if (::GetDlgCtrlID(child) == id) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 HWND Control(HWND form, std::u16string_view name) { return ControlById(form, LayoutControlId(LayoutIndex(name))); }
 
 std::vector<HWND> VisibleDialogs() {
     std::vector<HWND> found;
-    ::EnumWindows(
-        [](HWND window, LPARAM out) -> BOOL {
-            DWORD process = 0;
-            ::GetWindowThreadProcessId(window, &process);
-            wchar_t cls[32] = {};
-            ::GetClassNameW(window, cls, 32);
-            if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
-                reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    for (const HWND window : TopLevelWindows()) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        wchar_t cls[32] = {};
+        ::GetClassNameW(window, cls, 32);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+            found.push_back(window);
+        }
+    }
     return found;
 }
 

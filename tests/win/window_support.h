@@ -21,6 +21,10 @@
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 std::wstring Text(HWND window);
 
+// Every top-level window of the desktop, and every descendant of a window.
+std::vector<HWND> TopLevelWindows();
+std::vector<HWND> ChildWindows(HWND parent);
+
 HWND ControlById(HWND form, int id);
 HWND Control(HWND form, std::u16string_view name);
 
