@@ -55,11 +55,10 @@ HFONT WindowFont(int32_t characterHeight, bool underline) {
 
 TEXTMETRICW FontMetrics(HFONT font) {
     TEXTMETRICW metrics{};
-    if (HDC screen = ::GetDC(nullptr)) {
-        const HGDIOBJ old = ::SelectObject(screen, font);
-        ::GetTextMetricsW(screen, &metrics);
-        ::SelectObject(screen, old);
-        ::ReleaseDC(nullptr, screen);
+    const TWindowDC screen(nullptr);
+    if (screen) {
+        const TSelectedObject selected(screen.get(), font);
+        ::GetTextMetricsW(screen.get(), &metrics);
     }
     return metrics;
 }
@@ -285,11 +284,12 @@ void TfrmOptions::CreateControl(size_t index) {
         // The pages lie over the display area, after the page control in tab
         // order; the page control gives that area up so it never paints over
         // them.
-        HRGN frame = ::CreateRectRgn(0, 0, at.Width, at.Height);
-        HRGN inner = ::CreateRectRgnIndirect(&area);
-        ::CombineRgn(frame, frame, inner, RGN_DIFF);
-        ::DeleteObject(inner);
-        ::SetWindowRgn(tabs, frame, FALSE);  // the window owns the region now
+        TUniqueRegion frame(::CreateRectRgn(0, 0, at.Width, at.Height));
+        const TUniqueRegion inner(::CreateRectRgnIndirect(&area));
+        ::CombineRgn(frame.get(), frame.get(), inner.get(), RGN_DIFF);
+        if (::SetWindowRgn(tabs, frame.get(), FALSE)) {
+            frame.release();  // the window owns the region now
+        }
         ::OffsetRect(&area, at.Left, at.Top);
         FPageArea = area;
         return;
@@ -454,14 +454,10 @@ void TfrmOptions::FitToText(size_t index) {
     const HWND control = FControls[index];
     const std::wstring text = ToWide(WindowText(control));
     SIZE size{0, FLineHeight};
-    if (HDC dc = ::GetDC(control)) {
-        const HGDIOBJ old =
-            ::SelectObject(dc, OptionsLayout[index].Has(lfLink) ? FLinkFont.get() : FFont.get());
-        if (!text.empty()) {
-            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        }
-        ::SelectObject(dc, old);
-        ::ReleaseDC(control, dc);
+    const TWindowDC dc(control);
+    if (dc && !text.empty()) {
+        const TSelectedObject selected(dc.get(), OptionsLayout[index].Has(lfLink) ? FLinkFont.get() : FFont.get());
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     }
     // A label is one line high; a static text keeps its laid-out height.
     const int height = OptionsLayout[index].Kind == TControlKind::Label ? FLineHeight : OptionsLayout[index].Height;
