@@ -249,9 +249,11 @@ HWND TfrmOptions::PageWindow(size_t index) const {
     return page == NoRow ? Handle() : FControls[page];
 }
 
-HWND TfrmOptions::Control(std::u16string_view name) const {
-    const size_t index = LayoutIndex(name);
-    return index == NoRow ? nullptr : FControls[index];
+HWND TfrmOptions::Control(size_t index) const { return FControls[index]; }
+
+size_t TfrmOptions::RowOfWindow(HWND window) const {
+    const auto found = std::find(FControls.begin(), FControls.end(), window);
+    return window && found != FControls.end() ? static_cast<size_t>(found - FControls.begin()) : NoRow;
 }
 
 void TfrmOptions::CreateControl(size_t index) {
@@ -272,8 +274,14 @@ void TfrmOptions::CreateControl(size_t index) {
                                             at.Top, at.Width, at.Height, Handle(), id, ThisModule(), nullptr);
         FControls[index] = FPageControl = tabs;
         ::SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.get()), FALSE);
-        for (size_t page = 0; page < std::size(OptionsPages); ++page) {
-            std::wstring caption = ToWide(OptionsLayout[LayoutIndex(OptionsPages[page])].Text);
+        // Its pages are the tab sheets it holds, in the table's order.
+        for (size_t sheet = index + 1; sheet < OptionsLayoutCount; ++sheet) {
+            if (OptionsLayout[sheet].Kind == TControlKind::TabSheet && OptionsLayout[sheet].Parent == row.Name) {
+                FPages.push_back(sheet);
+            }
+        }
+        for (size_t page = 0; page < FPages.size(); ++page) {
+            std::wstring caption = ToWide(OptionsLayout[FPages[page]].Text);
             TCITEMW item{};
             item.mask = TCIF_TEXT;
             item.pszText = caption.data();
@@ -394,7 +402,7 @@ void TfrmOptions::CreateControl(size_t index) {
         ::SendMessageW(control, TBM_SETPOS, TRUE, LaidOutFreq);
         break;
     case TControlKind::Image:
-        if (row.Name == u"Image2") {
+        if (index == Image2Row) {
             ::SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FLogo.get()));
         }
         break;
@@ -438,12 +446,12 @@ void TfrmOptions::SetControlText(size_t index, const std::u16string& text) {
     ::SetWindowTextW(control, W(text));
     const TLayoutRow& row = OptionsLayout[index];
     if (row.Kind == TControlKind::TabSheet) {
-        const auto page = std::find(std::begin(OptionsPages), std::end(OptionsPages), row.Name);
+        const auto page = std::find(FPages.begin(), FPages.end(), index);
         std::wstring caption = ToWide(text);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = caption.data();
-        ::SendMessageW(FPageControl, TCM_SETITEMW, static_cast<WPARAM>(page - std::begin(OptionsPages)),
+        ::SendMessageW(FPageControl, TCM_SETITEMW, static_cast<WPARAM>(page - FPages.begin()),
                        reinterpret_cast<LPARAM>(&item));
     } else if (row.Has(lfAutoSize) && row.Kind != TControlKind::Image) {
         FitToText(index);
@@ -467,8 +475,8 @@ void TfrmOptions::FitToText(size_t index) {
 void TfrmOptions::SetCurrentPage(int32_t page) {
     ::SendMessageW(FPageControl, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     const HWND focus = ::GetFocus();
-    for (size_t i = 0; i < std::size(OptionsPages); ++i) {
-        const HWND sheet = Control(OptionsPages[i]);
+    for (size_t i = 0; i < FPages.size(); ++i) {
+        const HWND sheet = Control(FPages[i]);
         const bool current = static_cast<int32_t>(i) == page;
         if (!current && focus && (focus == sheet || ::IsChild(sheet, focus))) {
             ::SetFocus(FPageControl);  // a hidden page keeps no focus
@@ -478,17 +486,17 @@ void TfrmOptions::SetCurrentPage(int32_t page) {
 }
 
 void TfrmOptions::SwitchPage(int32_t step) {
-    const int32_t count = static_cast<int32_t>(std::size(OptionsPages));
+    const int32_t count = static_cast<int32_t>(FPages.size());
     const int32_t current = static_cast<int32_t>(::SendMessageW(FPageControl, TCM_GETCURSEL, 0, 0));
     SetCurrentPage(((current + step) % count + count) % count);
 }
 
 void TfrmOptions::SetFreqPosition(int32_t value) {
-    ::SendMessageW(Control(u"tbFreq"), TBM_SETPOS, TRUE, ClampFreqValue(value));
+    ::SendMessageW(Control(tbFreqRow), TBM_SETPOS, TRUE, ClampFreqValue(value));
 }
 
 int32_t TfrmOptions::FreqPosition() const {
-    return static_cast<int32_t>(::SendMessageW(Control(u"tbFreq"), TBM_GETPOS, 0, 0));
+    return static_cast<int32_t>(::SendMessageW(Control(tbFreqRow), TBM_GETPOS, 0, 0));
 }
 
 void TfrmOptions::SetFreqUnitIndex(int32_t unit) {
@@ -508,11 +516,11 @@ int32_t TfrmOptions::FreqUnitIndex() const {
 }
 
 bool TfrmOptions::Ticked(int32_t entry) const {
-    return ::SendMessageW(Control(u"clbStatuses"), LB_GETITEMDATA, static_cast<WPARAM>(entry), 0) == 1;
+    return ::SendMessageW(Control(clbStatusesRow), LB_GETITEMDATA, static_cast<WPARAM>(entry), 0) == 1;
 }
 
 void TfrmOptions::SetTicked(int32_t entry, bool ticked) {
-    const HWND list = Control(u"clbStatuses");
+    const HWND list = Control(clbStatusesRow);
     ::SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(entry), ticked ? 1 : 0);
     RECT rect{};
     if (::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&rect)) !=
@@ -532,17 +540,17 @@ void TfrmOptions::SetWizPicture(int32_t picture) {
                                                                                                     : nullptr;
     TUniqueBitmap copy(source ? static_cast<HBITMAP>(::CopyImage(source, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
                               : nullptr);
-    ::SendMessageW(Control(u"WIZ"), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy.get()));
+    ::SendMessageW(Control(WIZRow), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy.get()));
     // The old copy goes only once WIZ no longer shows it.
     FWizPicture = std::move(copy);
 }
 
-void TfrmOptions::SetRadioChecked(std::u16string_view name, bool checked) {
-    ::SendMessageW(Control(name), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+void TfrmOptions::SetRadioChecked(size_t row, bool checked) {
+    ::SendMessageW(Control(row), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TfrmOptions::RadioChecked(std::u16string_view name) const {
-    return ::SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool TfrmOptions::RadioChecked(size_t row) const {
+    return ::SendMessageW(Control(row), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TfrmOptions::OpenPage(const std::u16string& url) {
@@ -576,7 +584,7 @@ void TfrmOptions::ShowModal() {
     FormShow();
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
-    ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(u"btnOk")), TRUE);
+    ::SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(btnOkRow)), TRUE);
 
     bool quit = false;
     WPARAM quitCode = 0;
@@ -713,7 +721,7 @@ bool TfrmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return false;
     }
     case WM_HSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == Control(u"tbFreq")) {
+        if (reinterpret_cast<HWND>(lParam) == Control(tbFreqRow)) {
             tbFreqChange();
             return true;
         }
@@ -721,7 +729,7 @@ bool TfrmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (measure->CtlType == ODT_LISTBOX &&
-            static_cast<int32_t>(measure->CtlID) == LayoutControlId(LayoutIndex(u"clbStatuses"))) {
+            static_cast<int32_t>(measure->CtlID) == LayoutControlId(clbStatusesRow)) {
             measure->itemHeight = StatusEntryHeight;
             result = TRUE;
             return true;
@@ -732,7 +740,8 @@ bool TfrmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = TRUE;
         return HandleDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == Control(u"Label1")) {
+        if (const size_t row = RowOfWindow(reinterpret_cast<HWND>(lParam));
+            row != NoRow && OptionsLayout[row].Has(lfLink)) {
             const HDC dc = reinterpret_cast<HDC>(wParam);
             ::SetTextColor(dc, ::GetSysColor(COLOR_HOTLIGHT));
             ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
@@ -741,7 +750,8 @@ bool TfrmOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         }
         return false;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == Control(u"Label1")) {
+        if (const size_t row = RowOfWindow(reinterpret_cast<HWND>(wParam));
+            row != NoRow && OptionsLayout[row].Has(lfLink)) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
             result = TRUE;
             return true;
@@ -787,7 +797,7 @@ bool TfrmOptions::HandleCommand(int32_t id, UINT code) {
     }
     if (code == BN_CLICKED) {
         for (size_t item = 0; item < FRadioGroup1Items.size(); ++item) {
-            if (id == RadioItemId(LayoutIndex(u"RadioGroup1"), item)) {
+            if (id == RadioItemId(RadioGroup1Row, item)) {
                 RadioGroup1Click();
                 return true;
             }
@@ -796,21 +806,21 @@ bool TfrmOptions::HandleCommand(int32_t id, UINT code) {
     if (id < 1000 || static_cast<size_t>(id - 1000) >= OptionsLayoutCount) {
         return false;
     }
-    const std::u16string_view name = OptionsLayout[static_cast<size_t>(id - 1000)].Name;
+    const size_t row = static_cast<size_t>(id - 1000);
     if (code == BN_CLICKED) {  // also STN_CLICKED
-        if (name == u"RadioButton3") {
+        if (row == RadioButton3Row) {
             RadioButton3Click();
-        } else if (name == u"RadioButton4") {
+        } else if (row == RadioButton4Row) {
             RadioButton4Click();
-        } else if (name == u"RadioButton5") {
+        } else if (row == RadioButton5Row) {
             RadioButton5Click();
-        } else if (name == u"Button1") {
+        } else if (row == Button1Row) {
             Button1Click();
-        } else if (name == u"Button2") {
+        } else if (row == Button2Row) {
             Button2Click();
-        } else if (name == u"Button3") {
+        } else if (row == Button3Row) {
             Button3Click();
-        } else if (name == u"Label1") {
+        } else if (row == Label1Row) {
             Label1Click();
         } else {
             return false;
@@ -822,7 +832,7 @@ bool TfrmOptions::HandleCommand(int32_t id, UINT code) {
 
 bool TfrmOptions::HandleDrawItem(const DRAWITEMSTRUCT& item) {
     const HWND control = item.hwndItem;
-    if (control == Control(u"clbStatuses")) {
+    if (control == Control(clbStatusesRow)) {
         if (item.itemID == static_cast<UINT>(-1)) {
             return true;
         }
@@ -844,7 +854,8 @@ bool TfrmOptions::HandleDrawItem(const DRAWITEMSTRUCT& item) {
         }
         return true;
     }
-    if (control == Control(u"Shape2")) {
+    if (const size_t row = RowOfWindow(control);
+        row != NoRow && OptionsLayout[row].Kind == TControlKind::Shape) {
         RECT rect = item.rcItem;
         ::FillRect(item.hDC, &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         ::FrameRect(item.hDC, &rect, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
@@ -869,8 +880,8 @@ void TfrmOptions::FormShow() {
     }
     const int32_t radio = ModeRadio(WorkMode);
     if (radio != NoMode) {
-        for (int32_t i = 0; i < static_cast<int32_t>(std::size(ModeRadioNames)); ++i) {
-            SetRadioChecked(ModeRadioNames[i], i == radio);
+        for (size_t i = 0; i < std::size(ModeRadioRows); ++i) {
+            SetRadioChecked(ModeRadioRows[i], static_cast<int32_t>(i) == radio);
         }
     }
     SetCurrentPage(FirstPage);
@@ -878,8 +889,8 @@ void TfrmOptions::FormShow() {
     TFormTexts texts(*this);
     TranslateForm(texts);
     ::SetWindowTextW(Handle(), W(u"Brisklet : " + TranslateWide(u"Options")));
-    SetControlText(LayoutIndex(u"StaticText2"), CopyrightLine(TranslateWide(u"Copyright (c)")));
-    SetControlText(LayoutIndex(u"lVersion"), VersionLine(TranslateWide(u"Version")));
+    SetControlText(StaticText2Row, CopyrightLine(TranslateWide(u"Copyright (c)")));
+    SetControlText(lVersionRow, VersionLine(TranslateWide(u"Version")));
     // Composed on showing too, so the label never shows the layout's bare "0".
     tbFreqChange();
 
@@ -888,12 +899,12 @@ void TfrmOptions::FormShow() {
         SetTicked(entry, ticks[static_cast<size_t>(entry)]);
     }
 
-    SetUpdateLabel(Control(u"lUpdate"));
+    SetUpdateLabel(Control(lUpdateRow));
     StartUpdateCheck(u"brisklet.ini", VersionMajor, VersionMinor, VersionRelease);
 }
 
 void TfrmOptions::tbFreqChange() {
-    SetControlText(LayoutIndex(u"Label3"),
+    SetControlText(Label3Row,
                    IntervalText(FreqPosition(), FreqUnitIndex(),
                                 [](std::u16string_view key) { return TranslateWide(key); }));
 }
@@ -907,7 +918,7 @@ void TfrmOptions::RadioButton5Click() { SetWizPicture(ModePicture(2)); }
 void TfrmOptions::clbStatusesDrawItem(int32_t index, const RECT& rect, bool selected, HDC dc) {
     ::FillRect(dc, &rect, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     ::ImageList_Draw(ImageList1.get(), index, dc, rect.left + 2, rect.top + 2, ILD_NORMAL);
-    const HWND list = Control(u"clbStatuses");
+    const HWND list = Control(clbStatusesRow);
     const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length > 0) {
         std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -935,12 +946,11 @@ void TfrmOptions::Button3Click() { OpenPage(UpdatePageURL()); }
 void TfrmOptions::Label1Click() { OpenPage(std::u16string(Label1URL)); }
 
 void TfrmOptions::btnOkClick() {
-    if (RadioChecked(u"RadioButton3")) {
-        WorkMode = WorkModeOfRadio(0);
-    } else if (RadioChecked(u"RadioButton4")) {
-        WorkMode = WorkModeOfRadio(1);
-    } else if (RadioChecked(u"RadioButton5")) {
-        WorkMode = WorkModeOfRadio(2);
+    for (size_t i = 0; i < std::size(ModeRadioRows); ++i) {
+        if (RadioChecked(ModeRadioRows[i])) {
+            WorkMode = WorkModeOfRadio(static_cast<int32_t>(i));
+            break;
+        }
     }
     TTicks ticks{};
     for (int32_t entry = 0; entry < StatusEntryCount; ++entry) {

@@ -76,7 +76,8 @@ private:
     void CreateControl(size_t index);
     void CreateRadioItems(size_t index, HWND parent, const TLayoutRect& at);
     HWND PageWindow(size_t index) const;
-    HWND Control(std::u16string_view name) const;
+    HWND Control(size_t index) const;
+    size_t RowOfWindow(HWND window) const;  // NoRow for none of the rows' windows
     void SetControlText(size_t index, const std::u16string& text);
     std::u16string ControlText(size_t index) const;
     void FitToText(size_t index);
@@ -88,8 +89,8 @@ private:
     void SetTicked(int32_t entry, bool ticked);
     void ToggleTick(int32_t entry);
     void SetWizPicture(int32_t picture);
-    void SetRadioChecked(std::u16string_view name, bool checked);
-    bool RadioChecked(std::u16string_view name) const;
+    void SetRadioChecked(size_t row, bool checked);
+    bool RadioChecked(size_t row) const;
     void OpenPage(const std::u16string& url);
 
     // Event handlers, named after the control and the event.
@@ -111,6 +112,7 @@ private:
 
     bool FModalDone = false;
     std::vector<HWND> FControls;              // one per layout row; null for rows without a window
+    std::vector<size_t> FPages;               // the page control's pages, in the table's order
     std::array<HWND, 3> FRadioGroup1Items{};  // RadioGroup1's items
     HWND FPageControl = nullptr;
     RECT FPageArea{};                         // the pages' display area, in the window's client
