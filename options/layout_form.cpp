@@ -11,6 +11,7 @@
 #include "base/wide.h"
 #include "core/version.h"
 #include "lang/LanguageSupport.h"
+#include "options/modal_scope.h"
 #include "options/res/picture_ids.h"
 #include "update/update.h"
 
@@ -93,47 +94,6 @@ TTranslatableForm::TKind TranslationKind(TControlKind kind) {
         return K::OtherControl;
     }
 }
-
-// The thread's other top-level windows take no input while the options
-// window runs, as an owner does under a modal dialog. Exactly the windows
-// disabled here are enabled again, on every way out, and the window that
-// was active gets activation back.
-class TModalScope final {
-public:
-    explicit TModalScope(HWND modal) : FModal(modal), FActive(::GetActiveWindow()) {
-        ::EnumThreadWindows(::GetCurrentThreadId(), &TModalScope::Collect, reinterpret_cast<LPARAM>(this));
-        for (const HWND window : FDisabled) {
-            ::EnableWindow(window, FALSE);
-        }
-    }
-    ~TModalScope() {
-        // Enabled before the modal window goes, so that activation does not
-        // pass to another program meanwhile.
-        for (const HWND window : FDisabled) {
-            if (::IsWindow(window)) {
-                ::EnableWindow(window, TRUE);
-            }
-        }
-        if (FActive && FActive != FModal && ::IsWindow(FActive)) {
-            ::SetActiveWindow(FActive);
-        }
-    }
-    TModalScope(const TModalScope&) = delete;
-    TModalScope& operator=(const TModalScope&) = delete;
-
-private:
-    static BOOL CALLBACK Collect(HWND window, LPARAM self) {
-        auto* scope = reinterpret_cast<TModalScope*>(self);
-        if (window != scope->FModal && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-            scope->FDisabled.push_back(window);  // a window the host disabled itself stays so
-        }
-        return TRUE;
-    }
-
-    HWND FModal;
-    HWND FActive;
-    std::vector<HWND> FDisabled;
-};
 
 }  // namespace
 
