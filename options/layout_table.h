@@ -6,6 +6,7 @@
 // through it. Portable: no Win32.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -164,3 +165,76 @@ constexpr TLayoutRect PositionOnPage(TLayout rows, size_t index) noexcept {
     }
     return rect;
 }
+
+// Where a radio group puts item `item` of `count` in `columns` columns,
+// relative to the group, given the height of a line of its font: a strip
+// for the caption, then equal rows.
+constexpr TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns,
+                                    int32_t item, int32_t lineHeight) noexcept {
+    columns = std::max(columns, 1);
+    count = std::max(count, 1);
+    const int32_t perColumn = (count + columns - 1) / columns;
+    const int32_t itemWidth = (groupWidth - 10) / columns;
+    const int32_t room = std::max(groupHeight - lineHeight - 5, 0);
+    const int32_t itemHeight = room / perColumn;
+    const int32_t topMargin = lineHeight + 1 + (room % perColumn) / 2;
+    return TLayoutRect{(item / perColumn) * itemWidth + 8, (item % perColumn) * itemHeight + topMargin, itemWidth,
+                       itemHeight};
+}
+
+// What some kinds need beyond their rows: one entry per control of the
+// kind, naming the control's row. A radio group's items, in order, and the columns they fill; the first
+// item is chosen as laid out.
+struct TRadioGroupItems {
+    size_t Row;
+    TTable<std::u16string_view> Items;
+    int32_t Columns;
+};
+// A track bar's range, the step of Page Up and Page Down, and its position
+// as laid out.
+struct TTrackBarRange {
+    size_t Row;
+    int32_t Min;
+    int32_t Max;
+    int32_t PageSize;
+    int32_t Position;
+};
+// A check list's entries, all empty and unticked as laid out: how many, the
+// columns they fill, their height, and the check box at their left (the
+// width of its part of an entry and the box's size).
+struct TCheckListEntries {
+    size_t Row;
+    int32_t Count;
+    int32_t Columns;
+    int32_t EntryHeight;
+    int32_t CheckWidth;
+    int32_t CheckSize;
+};
+
+// The entry for this row in one of the tables above, or null.
+template <class T>
+constexpr const T* EntryOf(TTable<T> entries, size_t row) noexcept {
+    for (const T& entry : entries) {
+        if (entry.Row == row) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// A whole window as laid out: the window itself, its rows and what their
+// kinds need. Its pages are the tab sheets of its one page control, in the
+// table's order; LaidOutPage is the one current when it is created.
+struct TFormLayout {
+    std::u16string_view Caption;
+    int32_t ClientWidth;
+    int32_t ClientHeight;
+    std::u16string_view FontName;
+    int32_t FontHeight;        // character height in pixels
+    int32_t RasterFontHeight;  // the height asked for where the name is a scalable font
+    TLayout Rows;
+    int32_t LaidOutPage;
+    TTable<TRadioGroupItems> RadioGroups;
+    TTable<TTrackBarRange> TrackBars;
+    TTable<TCheckListEntries> CheckLists;
+};
