@@ -133,7 +133,7 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     return written;
 }
 
-const std::wstring kAllEntries = [] {
+const std::wstring AllEntries = [] {
     std::wstring s = L";;";
     for (int n = 0; n < 34; ++n) {
         s += L";;" + std::to_wstring(n) + L";;";
@@ -240,8 +240,8 @@ TEST(OptionsWindow, SaveRebuildsTheSelection) {
     };
     const TCase cases[] = {
         {"unchanged", L";;5;;", [](HWND) {}, L";;;;5;;"},
-        {"Select All", L";;5;;", [](HWND form) { Click(Control(form, u"Button1")); }, kAllEntries},
-        {"Deselect all", kAllEntries, [](HWND form) { Click(Control(form, u"Button2")); }, L";;"},
+        {"Select All", L";;5;;", [](HWND form) { Click(Control(form, u"Button1")); }, AllEntries},
+        {"Deselect all", AllEntries, [](HWND form) { Click(Control(form, u"Button2")); }, L";;"},
         {"clicks on entries", L";;;;5;;",
          [](HWND form) {
              ClickEntry(form, 2);
@@ -551,7 +551,7 @@ TEST(OptionsWindow, HostReleasingThePluginDuringTheLoopIsSafe) {
         Click(Control(form, u"btnOk"));
     }));
     EXPECT_TRUE(released);
-    EXPECT_EQ(p.Host.Selection(), kAllEntries) << "the object lived on until its message was handled";
+    EXPECT_EQ(p.Host.Selection(), AllEntries) << "the object lived on until its message was handled";
     EXPECT_EQ(p.Host.RefCount, 0) << "and then went, releasing the service";
 }
 
