@@ -72,6 +72,11 @@ struct TGdiTraits {
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer h) noexcept { ::DeleteObject(h); }
 };
+struct TMemoryDCTraits {
+    using pointer = HDC;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { ::DeleteDC(h); }
+};
 struct TModuleTraits {
     using pointer = HMODULE;
     static pointer Invalid() noexcept { return nullptr; }
@@ -85,7 +90,49 @@ using TUniqueInternet = TUniqueHandle<TInternetTraits>;
 using TUniqueImageList = TUniqueHandle<TImageListTraits>;
 using TUniqueBitmap = TUniqueHandle<TGdiTraits<HBITMAP>>;
 using TUniqueFont = TUniqueHandle<TGdiTraits<HFONT>>;
+using TUniqueRegion = TUniqueHandle<TGdiTraits<HRGN>>;
+using TUniqueMemoryDC = TUniqueHandle<TMemoryDCTraits>;  // from CreateCompatibleDC
 using TUniqueModule = TUniqueHandle<TModuleTraits>;
+
+// A window's device context (the screen's for a null window), released on
+// scope exit to the window it came from.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND window) noexcept : FWindow(window), FDC(::GetDC(window)) {}
+    ~TWindowDC() {
+        if (FDC) {
+            ::ReleaseDC(FWindow, FDC);
+        }
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+
+    HDC get() const noexcept { return FDC; }
+    explicit operator bool() const noexcept { return FDC != nullptr; }
+
+private:
+    HWND FWindow;
+    HDC FDC;
+};
+
+// An object selected into a device context for a scope: what was selected
+// before is selected again on exit, so the object can be freed afterwards.
+// Declared after the owner of the object, so it lets go first.
+class TSelectedObject {
+public:
+    TSelectedObject(HDC dc, HGDIOBJ object) noexcept : FDC(dc), FOld(dc ? ::SelectObject(dc, object) : nullptr) {}
+    ~TSelectedObject() {
+        if (FOld && FOld != HGDI_ERROR) {
+            ::SelectObject(FDC, FOld);
+        }
+    }
+    TSelectedObject(const TSelectedObject&) = delete;
+    TSelectedObject& operator=(const TSelectedObject&) = delete;
+
+private:
+    HDC FDC;
+    HGDIOBJ FOld;
+};
 
 // A counted interface reference: AddRef on taking, Release on letting go.
 template <class I>

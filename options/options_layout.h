@@ -1,66 +1,15 @@
-// The options window as laid out: one row per component, in the order of
-// the window's component list, which is also the creation and tab order.
-// Positions are pixels at 96 DPI relative to the named parent; children of
-// a page are relative to the page's display area. Portable: no Win32, so
-// the native tests and the dictionary check read the same table the window
-// is built from.
+// The options window as laid out (see layout_table.h for what a row says).
+// Portable: no Win32, so the native tests and the dictionary check read the
+// same table the window is built from.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "core/version.h"
-
-enum class TControlKind : uint8_t {
-    PushButton,
-    PageControl,
-    TabSheet,
-    GroupBox,
-    Image,         // a picture that sizes itself to its bitmap
-    Label,
-    RadioButton,
-    RadioGroup,    // a group box whose items are radio buttons it arranges
-    CheckListBox,
-    TrackBar,
-    Shape,
-    StaticText,
-    ImageList,     // no window
-    PictureHolder  // an image that is never shown: it only holds a picture
-};
-
-enum TLayoutFlag : uint32_t {
-    lfNone = 0,
-    lfDefault = 1u << 0,    // the default button (Enter)
-    lfCancel = 1u << 1,     // the cancel button (Escape)
-    lfChecked = 1u << 2,    // checked as laid out
-    lfCentre = 1u << 3,
-    lfRight = 1u << 4,
-    lfWordWrap = 1u << 5,
-    lfAutoSize = 1u << 6,   // sizes itself to its text or picture
-    lfLink = 1u << 7,       // hand cursor, underlined, hot-light colour
-    lfFullWidth = 1u << 8,  // as wide as its parent, whatever Width says
-};
-
-struct TLayoutRow {
-    std::u16string_view Name;
-    TControlKind Kind;
-    std::u16string_view Parent;  // empty: the window itself
-    int32_t Left;
-    int32_t Top;
-    int32_t Width;
-    int32_t Height;
-    std::u16string_view Text;
-    uint32_t Flags;
-
-    constexpr bool Has(TLayoutFlag flag) const noexcept { return (Flags & flag) != 0; }
-};
-
-constexpr TLayoutRow Row(std::u16string_view name, TControlKind kind, std::u16string_view parent, int32_t left,
-                         int32_t top, int32_t width, int32_t height, std::u16string_view text = u"",
-                         uint32_t flags = lfNone) {
-    return TLayoutRow{name, kind, parent, left, top, width, height, text, flags};
-}
+#include "options/layout_table.h"
 
 // The window itself.
 inline constexpr std::u16string_view OptionsFormCaption = u"Brisklet : Options";
@@ -131,63 +80,52 @@ inline constexpr TLayoutRow OptionsLayout[] = {
     Row(u"wiz_03", TControlKind::PictureHolder, u"", 0, 0, 0, 0),
 };
 
-inline constexpr size_t OptionsLayoutCount = sizeof(OptionsLayout) / sizeof(OptionsLayout[0]);
-inline constexpr size_t NoRow = static_cast<size_t>(-1);
+inline constexpr size_t OptionsLayoutCount = std::size(OptionsLayout);
 
-// Index of the row with this name, or NoRow.
-constexpr size_t LayoutIndex(std::u16string_view name) noexcept {
-    for (size_t i = 0; i < OptionsLayoutCount; ++i) {
-        if (OptionsLayout[i].Name == name) {
-            return i;
-        }
-    }
-    return NoRow;
-}
+// The lookups of layout_table.h over this table.
+constexpr size_t LayoutIndex(std::u16string_view name) noexcept { return RowIndex(OptionsLayout, name); }
+constexpr int32_t LayoutControlId(size_t index) noexcept { return ControlId(OptionsLayout, index); }
+constexpr size_t PageOf(size_t index) noexcept { return PageRow(OptionsLayout, index); }
+constexpr TLayoutRect PagePosition(size_t index) noexcept { return PositionOnPage(OptionsLayout, index); }
 
-// The control identifier of a row: the dialog manager's IDOK and IDCANCEL
-// for the default and cancel buttons, so Enter and Escape reach them.
-inline constexpr int32_t IdOk = 1;
-inline constexpr int32_t IdCancel = 2;
-constexpr int32_t LayoutControlId(size_t index) noexcept {
-    return OptionsLayout[index].Has(lfDefault)  ? IdOk
-           : OptionsLayout[index].Has(lfCancel) ? IdCancel
-                                                : 1000 + static_cast<int32_t>(index);
-}
-// Identifier of a radio group's item.
-constexpr int32_t RadioItemId(size_t groupIndex, size_t item) noexcept {
-    return 2000 + static_cast<int32_t>(groupIndex) * 16 + static_cast<int32_t>(item);
-}
-
-// The page a row lies on; NoRow for rows on the window itself.
-constexpr size_t PageOf(size_t index) noexcept {
-    while (index != NoRow && OptionsLayout[index].Kind != TControlKind::TabSheet) {
-        const std::u16string_view parent = OptionsLayout[index].Parent;
-        index = parent.empty() ? NoRow : LayoutIndex(parent);
-    }
-    return index;
-}
-
-struct TLayoutRect {
-    int32_t Left;
-    int32_t Top;
-    int32_t Width;
-    int32_t Height;
-};
-
-// Position of a row relative to its page (or to the window for rows on the
-// window): group boxes are frames only, so their children are placed on the
-// page they lie on.
-constexpr TLayoutRect PagePosition(size_t index) noexcept {
-    TLayoutRect rect{OptionsLayout[index].Left, OptionsLayout[index].Top, OptionsLayout[index].Width,
-                     OptionsLayout[index].Height};
-    size_t parent = LayoutIndex(OptionsLayout[index].Parent);
-    while (parent != NoRow && OptionsLayout[parent].Kind != TControlKind::TabSheet) {
-        rect.Left += OptionsLayout[parent].Left;
-        rect.Top += OptionsLayout[parent].Top;
-        parent = LayoutIndex(OptionsLayout[parent].Parent);
-    }
-    return rect;
-}
+// The rows the window's code names, found while compiling: a name that
+// leaves the table fails the build, not a lookup at run time.
+inline constexpr size_t btnOkRow = LayoutIndex(u"btnOk");
+static_assert(btnOkRow != NoRow);
+inline constexpr size_t btnCancelRow = LayoutIndex(u"btnCancel");
+static_assert(btnCancelRow != NoRow);
+inline constexpr size_t WIZRow = LayoutIndex(u"WIZ");
+static_assert(WIZRow != NoRow);
+inline constexpr size_t RadioButton3Row = LayoutIndex(u"RadioButton3");
+static_assert(RadioButton3Row != NoRow);
+inline constexpr size_t RadioButton4Row = LayoutIndex(u"RadioButton4");
+static_assert(RadioButton4Row != NoRow);
+inline constexpr size_t RadioButton5Row = LayoutIndex(u"RadioButton5");
+static_assert(RadioButton5Row != NoRow);
+inline constexpr size_t clbStatusesRow = LayoutIndex(u"clbStatuses");
+static_assert(clbStatusesRow != NoRow);
+inline constexpr size_t Button1Row = LayoutIndex(u"Button1");
+static_assert(Button1Row != NoRow);
+inline constexpr size_t Button2Row = LayoutIndex(u"Button2");
+static_assert(Button2Row != NoRow);
+inline constexpr size_t Label3Row = LayoutIndex(u"Label3");
+static_assert(Label3Row != NoRow);
+inline constexpr size_t tbFreqRow = LayoutIndex(u"tbFreq");
+static_assert(tbFreqRow != NoRow);
+inline constexpr size_t RadioGroup1Row = LayoutIndex(u"RadioGroup1");
+static_assert(RadioGroup1Row != NoRow);
+inline constexpr size_t Image2Row = LayoutIndex(u"Image2");
+static_assert(Image2Row != NoRow);
+inline constexpr size_t lVersionRow = LayoutIndex(u"lVersion");
+static_assert(lVersionRow != NoRow);
+inline constexpr size_t StaticText2Row = LayoutIndex(u"StaticText2");
+static_assert(StaticText2Row != NoRow);
+inline constexpr size_t Label1Row = LayoutIndex(u"Label1");
+static_assert(Label1Row != NoRow);
+inline constexpr size_t lUpdateRow = LayoutIndex(u"lUpdate");
+static_assert(lUpdateRow != NoRow);
+inline constexpr size_t Button3Row = LayoutIndex(u"Button3");
+static_assert(Button3Row != NoRow);
 
 // The three pages in the page control's order.
 inline constexpr std::u16string_view OptionsPages[] = {u"TabSheet1", u"TabSheet4", u"TabSheet2"};

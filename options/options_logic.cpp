@@ -61,19 +61,6 @@ std::u16string CopyrightLine(const std::u16string& translatedCopyright) {
     return translatedCopyright + u"" BRISKLET_COPYRIGHT_REST;
 }
 
-TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns, int32_t item,
-                          int32_t lineHeight) noexcept {
-    columns = std::max(columns, 1);
-    count = std::max(count, 1);
-    const int32_t perColumn = (count + columns - 1) / columns;
-    const int32_t itemWidth = (groupWidth - 10) / columns;
-    const int32_t room = std::max(groupHeight - lineHeight - 5, 0);
-    const int32_t itemHeight = room / perColumn;
-    const int32_t topMargin = lineHeight + 1 + (room % perColumn) / 2;
-    return TLayoutRect{(item / perColumn) * itemWidth + 8, (item % perColumn) * itemHeight + topMargin, itemWidth,
-                       itemHeight};
-}
-
 std::vector<std::u16string> OptionsWindowTexts() {
     std::vector<std::u16string> texts;
     const auto add = [&](std::u16string_view text) {

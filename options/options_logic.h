@@ -64,11 +64,9 @@ std::u16string CopyrightLine(const std::u16string& translatedCopyright);
 // translates itself ("Options", "Copyright (c)", "Version", the units).
 std::vector<std::u16string> OptionsWindowTexts();
 
-// Where a radio group puts item `item` of `count` in `columns` columns,
-// relative to the group, given the height of a line of its font: a strip
-// for the caption, then equal rows.
-TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns, int32_t item,
-                          int32_t lineHeight) noexcept;
-
-// The mode radio buttons, indexed by ModeRadio.
+// The mode radio buttons, indexed by ModeRadio, by name and by row.
 inline constexpr std::u16string_view ModeRadioNames[] = {u"RadioButton3", u"RadioButton4", u"RadioButton5"};
+inline constexpr size_t ModeRadioRows[] = {RadioButton3Row, RadioButton4Row, RadioButton5Row};
+static_assert(ModeRadioRows[0] == LayoutIndex(ModeRadioNames[0]) &&
+              ModeRadioRows[1] == LayoutIndex(ModeRadioNames[1]) &&
+              ModeRadioRows[2] == LayoutIndex(ModeRadioNames[2]));

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "options/options_layout.h"
 #include "options/res/picture_ids.h"
 #include "tests/win/test_support.h"
@@ -77,9 +78,8 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap, SIZE* size = nullptr) {
     header.bmiHeader.biBitCount = 32;
     header.bmiHeader.biCompression = BI_RGB;
     std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * static_cast<size_t>(info.bmHeight));
-    HDC dc = ::GetDC(nullptr);
-    ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, dc);
+    const TWindowDC screen(nullptr);
+    ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
     if (size) {
         *size = SIZE{info.bmWidth, info.bmHeight};
     }
@@ -87,11 +87,9 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap, SIZE* size = nullptr) {
 }
 
 std::vector<uint32_t> ResourcePixels(HMODULE module, int id) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    std::vector<uint32_t> pixels = Pixels(bitmap);
-    ::DeleteObject(bitmap);
-    return pixels;
+    const TUniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return Pixels(bitmap.get());
 }
 
 // Saves the window as it shows on the screen, as a 24-bit BMP.
@@ -100,8 +98,8 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     ::GetWindowRect(form, &rect);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
+    const TWindowDC screen(nullptr);
+    const TUniqueMemoryDC memory(::CreateCompatibleDC(screen.get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -110,9 +108,12 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    const TUniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap) {
+        return false;
+    }
+    const TSelectedObject selected(memory.get(), bitmap.get());
+    ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
     ::GdiFlush();
     const DWORD stride = static_cast<DWORD>((width * 3 + 3) & ~3);
     const DWORD imageSize = stride * static_cast<DWORD>(height);
@@ -123,10 +124,6 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
     bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
     bytes.append(static_cast<const char*>(bits), imageSize);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
     FILE* out = _wfopen(path.c_str(), L"wb");
     if (!out) {
         return false;
@@ -136,7 +133,7 @@ bool SaveScreenshot(HWND form, const std::wstring& path) {
     return written;
 }
 
-const std::wstring kAllEntries = [] {
+const std::wstring AllEntries = [] {
     std::wstring s = L";;";
     for (int n = 0; n < 34; ++n) {
         s += L";;" + std::to_wstring(n) + L";;";
@@ -243,8 +240,8 @@ TEST(OptionsWindow, SaveRebuildsTheSelection) {
     };
     const TCase cases[] = {
         {"unchanged", L";;5;;", [](HWND) {}, L";;;;5;;"},
-        {"Select All", L";;5;;", [](HWND form) { Click(Control(form, u"Button1")); }, kAllEntries},
-        {"Deselect all", kAllEntries, [](HWND form) { Click(Control(form, u"Button2")); }, L";;"},
+        {"Select All", L";;5;;", [](HWND form) { Click(Control(form, u"Button1")); }, AllEntries},
+        {"Deselect all", AllEntries, [](HWND form) { Click(Control(form, u"Button2")); }, L";;"},
         {"clicks on entries", L";;;;5;;",
          [](HWND form) {
              ClickEntry(form, 2);
@@ -554,7 +551,7 @@ TEST(OptionsWindow, HostReleasingThePluginDuringTheLoopIsSafe) {
         Click(Control(form, u"btnOk"));
     }));
     EXPECT_TRUE(released);
-    EXPECT_EQ(p.Host.Selection(), kAllEntries) << "the object lived on until its message was handled";
+    EXPECT_EQ(p.Host.Selection(), AllEntries) << "the object lived on until its message was handled";
     EXPECT_EQ(p.Host.RefCount, 0) << "and then went, releasing the service";
 }
 
