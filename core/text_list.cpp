@@ -18,11 +18,11 @@
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr char16_t ReplacementCharacter = 0xFFFD;
 
 // The upper half of Windows-1252; the five unassigned bytes map to the C1
 // controls of the same value, as the system's converter does.
-constexpr char16_t kCp1252High[32] = {
+constexpr char16_t Cp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
@@ -122,7 +122,7 @@ void Cp1252ToUtf16(const char* bytes, size_t count, std::u16string& out) {
     char16_t* dst = &out[base];
     for (size_t i = 0; i < count; ++i) {
         const auto b = static_cast<uint8_t>(bytes[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+        dst[i] = (b >= 0x80 && b < 0xA0) ? Cp1252High[b - 0x80] : static_cast<char16_t>(b);
     }
 }
 
@@ -195,7 +195,7 @@ void Utf8ToUtf16(const uint8_t* data, size_t size, std::u16string& out) {
         char32_t cp;
         const size_t len = Utf8SequenceLength(data + i, size - i, cp);
         if (len == 0) {
-            out.push_back(kReplacement);
+            out.push_back(ReplacementCharacter);
             i += MalformedLength(data + i, size - i);
         } else {
             AppendCodePoint(cp, out);
@@ -279,12 +279,12 @@ std::vector<std::u16string_view> CutLines(std::u16string_view text) {
 
 namespace {
 
-constexpr uint64_t kOnes8 = 0x0101010101010101ull;
-constexpr uint64_t kHigh8 = 0x8080808080808080ull;
-constexpr uint64_t kOnes16 = 0x0001000100010001ull;
-constexpr uint64_t kHigh16 = 0x8000800080008000ull;
-constexpr uint32_t kEmptySlot = 0xFFFFFFFFu;
-constexpr uint32_t kSingleEntry = 0x80000000u;
+constexpr uint64_t Ones8 = 0x0101010101010101ull;
+constexpr uint64_t High8 = 0x8080808080808080ull;
+constexpr uint64_t Ones16 = 0x0001000100010001ull;
+constexpr uint64_t High16 = 0x8000800080008000ull;
+constexpr uint32_t EmptySlot = 0xFFFFFFFFu;
+constexpr uint32_t SingleEntry = 0x80000000u;
 
 inline uint64_t LoadWord(const uint8_t* p) noexcept {
     uint64_t v;
@@ -302,29 +302,29 @@ inline char16_t SwapUnit(char16_t c) noexcept { return static_cast<char16_t>((c 
 // line ends), 0x7C to 0x7F ("|" and three neighbours) or 0x80 and up. Zero
 // means none is; a nonzero result may also flag plain bytes above a hit.
 inline uint64_t SpecialBytes(uint64_t x) noexcept {
-    return ((x - 0x0E * kOnes8) | (x + 0x04 * kOnes8) | x) & kHigh8;
+    return ((x - 0x0E * Ones8) | (x + 0x04 * Ones8) | x) & High8;
 }
 
 // The same for four code units: below 0x0E or 0x7C to 0x7F.
 inline uint64_t SpecialUnits(uint64_t x) noexcept {
-    const uint64_t bar = x ^ (0x7C * kOnes16);
-    return (((x - 0x0E * kOnes16) & ~x) | ((bar - 0x04 * kOnes16) & ~bar)) & kHigh16;
+    const uint64_t bar = x ^ (0x7C * Ones16);
+    return (((x - 0x0E * Ones16) & ~x) | ((bar - 0x04 * Ones16) & ~bar)) & High16;
 }
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-constexpr bool kLittleHost = false;
+constexpr bool LittleHost = false;
 #else
-constexpr bool kLittleHost = true;
+constexpr bool LittleHost = true;
 #endif
 
 // The first byte that SpecialBytes flags. Flags past a real hit come from
 // borrows and carries moving up, so the lowest flag is a real one.
 inline size_t FirstFlaggedByte(uint64_t flags) noexcept {
 #if defined(__GNUC__)
-    return static_cast<size_t>(kLittleHost ? __builtin_ctzll(flags) : __builtin_clzll(flags)) / 8;
+    return static_cast<size_t>(LittleHost ? __builtin_ctzll(flags) : __builtin_clzll(flags)) / 8;
 #else
     for (size_t k = 0; k < 8; ++k) {
-        if (flags & (uint64_t(0x80) << (kLittleHost ? 8 * k : 56 - 8 * k))) {
+        if (flags & (uint64_t(0x80) << (LittleHost ? 8 * k : 56 - 8 * k))) {
             return k;
         }
     }
@@ -334,7 +334,7 @@ inline size_t FirstFlaggedByte(uint64_t flags) noexcept {
 
 // Stores the eight bytes of x, in memory order, as eight code units.
 inline void StoreWidened(char16_t* dst, uint64_t x) noexcept {
-    if (kLittleHost) {
+    if (LittleHost) {
         auto spread = [](uint64_t v) {
             v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
             return (v | (v << 8)) & 0x00FF00FF00FF00FFull;
@@ -357,20 +357,20 @@ inline void StoreWidened(char16_t* dst, uint64_t x) noexcept {
 inline bool IsFourPairs(uint64_t x) noexcept {
     // Each 16-bit lane holds one sequence; where its lead byte sits in the
     // lane depends on the host's byte order.
-    const int leadShift = kLittleHost ? 0 : 8;
+    const int leadShift = LittleHost ? 0 : 8;
     const int nextShift = 8 - leadShift;
-    const uint64_t pattern = (0x00E0 * kOnes16) << leadShift | (0x00C0 * kOnes16) << nextShift;
-    const uint64_t shape = (0x00C0 * kOnes16) << leadShift | (0x0080 * kOnes16) << nextShift;
+    const uint64_t pattern = (0x00E0 * Ones16) << leadShift | (0x00C0 * Ones16) << nextShift;
+    const uint64_t shape = (0x00C0 * Ones16) << leadShift | (0x0080 * Ones16) << nextShift;
     // C0 and C1 would be overlong: a lead needs one of its bits 1 to 4.
-    const uint64_t leadBits = x & ((0x001E * kOnes16) << leadShift);
-    const uint64_t someBit = (leadBits + ((0x007F * kOnes16) << leadShift)) & ((0x0080 * kOnes16) << leadShift);
-    return (x & pattern) == shape && someBit == ((0x0080 * kOnes16) << leadShift);
+    const uint64_t leadBits = x & ((0x001E * Ones16) << leadShift);
+    const uint64_t someBit = (leadBits + ((0x007F * Ones16) << leadShift)) & ((0x0080 * Ones16) << leadShift);
+    return (x & pattern) == shape && someBit == ((0x0080 * Ones16) << leadShift);
 }
 
 // Stores the four characters of a word that IsFourPairs accepts.
 inline void StoreFourPairs(char16_t* dst, uint64_t x) noexcept {
-    if (kLittleHost) {
-        const uint64_t units = ((x & (0x001F * kOnes16)) << 6) | ((x >> 8) & (0x003F * kOnes16));
+    if (LittleHost) {
+        const uint64_t units = ((x & (0x001F * Ones16)) << 6) | ((x >> 8) & (0x003F * Ones16));
         std::memcpy(dst, &units, 8);
     } else {
         uint8_t bytes[8];
@@ -390,13 +390,13 @@ inline size_t SumByteLanes(uint64_t lanes) noexcept {
 
 #if BRISKLET_X86_BLOCKS
 
-bool gBlockSteps = true;
+bool BlockSteps = true;
 
 // Asked each time rather than kept in a function-local static: the first
 // guarded static in the DLL makes the runtime create two semaphores that
 // outlive FreeLibrary. The answer is a read of a flag the runtime set.
 bool HasSse2() noexcept {
-    return gBlockSteps && __builtin_cpu_supports("sse2");
+    return BlockSteps && __builtin_cpu_supports("sse2");
 }
 
 // MeasureBytes sixteen bytes a step: counts in byte lanes, summed before
@@ -463,15 +463,15 @@ TByteCounts MeasureBytes(const uint8_t* data, size_t size) noexcept {
 #endif
     for (; i + 8 <= size; i += 8) {
         const uint64_t x = LoadWord(data + i);
-        if ((((x - kOnes8) | x) & kHigh8) == 0) {
+        if ((((x - Ones8) | x) & High8) == 0) {
             continue;  // ASCII without a NUL
         }
-        if (((x - kOnes8) & ~x & kHigh8) != 0) {
+        if (((x - Ones8) & ~x & High8) != 0) {
             break;  // a NUL: the byte loop below finds it
         }
         high = true;
-        continuationLanes += (x & ~(x << 1) & kHigh8) >> 7;
-        fourByteLanes += (x & (x << 1) & (x << 2) & (x << 3) & kHigh8) >> 7;
+        continuationLanes += (x & ~(x << 1) & High8) >> 7;
+        fourByteLanes += (x & (x << 1) & (x << 2) & (x << 3) & High8) >> 7;
         if (++pending == 255) {
             continuation += SumByteLanes(continuationLanes);
             fourByte += SumByteLanes(fourByteLanes);
@@ -524,7 +524,7 @@ bool LittleEndianHost() noexcept {
 
 // CutBytes stores a word of ASCII whole even when only its first bytes
 // belong to the text so far, so the buffer has room for eight units more.
-constexpr size_t kWordSlack = 8;
+constexpr size_t WordSlack = 8;
 
 #if BRISKLET_X86_BLOCKS
 // Plain ASCII mixed with two-byte sequences, sixteen bytes a step, on x86
@@ -555,16 +555,16 @@ constexpr TPackTable MakePackTable() {
     return table;
 }
 
-constexpr TPackTable kPackTable = MakePackTable();
+constexpr TPackTable PackTable = MakePackTable();
 
 bool HasSsse3() noexcept {
-    return gBlockSteps && __builtin_cpu_supports("ssse3");
+    return BlockSteps && __builtin_cpu_supports("ssse3");
 }
 
 #endif
 
 // The converter is handed pieces of this size, cut where it starts afresh.
-constexpr size_t kAnsiChunk = 64 * 1024;
+constexpr size_t AnsiChunk = 64 * 1024;
 
 }  // namespace
 
@@ -712,12 +712,12 @@ __attribute__((target("ssse3"))) size_t TListBuilder::CutShortSequences(const ui
             const unsigned keepHi = keep >> 8;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w),
                              _mm_shuffle_epi8(unitLo, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                                                          kPackTable.Shuffle[keepLo]))));
-            w += kPackTable.Count[keepLo];
+                                                          PackTable.Shuffle[keepLo]))));
+            w += PackTable.Count[keepLo];
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w),
                              _mm_shuffle_epi8(unitHi, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                                                          kPackTable.Shuffle[keepHi]))));
-            w += kPackTable.Count[keepHi];
+                                                          PackTable.Shuffle[keepHi]))));
+            w += PackTable.Count[keepHi];
             j += take;
         }
         if (bad == 0) {
@@ -839,7 +839,7 @@ bool TListBuilder::CutBytes(const uint8_t* p, size_t n) {
             Grow(n - j + 8);
             roomForAll = true;
         }
-        Put(kReplacement);
+        Put(ReplacementCharacter);
         j += MalformedLength(p + j, n - j);
     }
     return true;
@@ -914,7 +914,7 @@ void TListBuilder::Finish(TTextList& list, bool keepRoom) {
     if (FLen == 0) {
         FBuf.reset();
         FCap = 0;
-    } else if (FCap - FLen > (keepRoom ? 2 * FEnds.size() + 2 * kWordSlack : 0)) {
+    } else if (FCap - FLen > (keepRoom ? 2 * FEnds.size() + 2 * WordSlack : 0)) {
         // The room of the dropped line ends stays for the next load (two
         // units an entry at most); anything more goes back. Shrinking a
         // block stays in place, so that is no second copy of the text.
@@ -1075,7 +1075,7 @@ void TTextList::BuildIndexFrom(std::vector<uint64_t>& keyed) {
     std::vector<uint32_t>().swap(FGroupStarts);
     std::vector<uint32_t>().swap(FGroupPositions);
     // Positions keep the top bit free for the slots' single entries.
-    if (Count() >= kSingleEntry) {
+    if (Count() >= SingleEntry) {
         return;
     }
 
@@ -1089,10 +1089,10 @@ void TTextList::BuildIndexFrom(std::vector<uint64_t>& keyed) {
         uint32_t Cursor;
     };
     std::vector<TGroup> groups;
-    std::vector<uint32_t> scratch(16, kEmptySlot);
+    std::vector<uint32_t> scratch(16, EmptySlot);
     auto place = [&scratch](uint32_t hash, uint32_t group) {
         size_t s = hash & (scratch.size() - 1);
-        while (scratch[s] != kEmptySlot) {
+        while (scratch[s] != EmptySlot) {
             s = (s + 1) & (scratch.size() - 1);
         }
         scratch[s] = group;
@@ -1107,12 +1107,12 @@ void TTextList::BuildIndexFrom(std::vector<uint64_t>& keyed) {
         uint32_t g;
         for (;;) {
             g = scratch[s];
-            if (g == kEmptySlot) {
+            if (g == EmptySlot) {
                 g = static_cast<uint32_t>(groups.size());
                 groups.push_back(TGroup{hash, entry, length, 0, 0});
                 scratch[s] = g;
                 if (groups.size() * 3 > scratch.size() * 2) {
-                    std::vector<uint32_t>(scratch.size() * 2, kEmptySlot).swap(scratch);
+                    std::vector<uint32_t>(scratch.size() * 2, EmptySlot).swap(scratch);
                     for (uint32_t h = 0; h < groups.size(); ++h) {
                         place(groups[h].Hash, h);
                     }
@@ -1160,12 +1160,12 @@ void TTextList::BuildIndexFrom(std::vector<uint64_t>& keyed) {
 
     // The lasting table: two thirds full at most.
     if (!groups.empty()) {
-        FSlots.assign(groups.size() + groups.size() / 2 + 1, kEmptySlot);
+        FSlots.assign(groups.size() + groups.size() / 2 + 1, EmptySlot);
         uint32_t run = 0;
         for (const TGroup& group : groups) {
-            const uint32_t value = group.Count > 1 ? run++ : (kSingleEntry | group.First);
+            const uint32_t value = group.Count > 1 ? run++ : (SingleEntry | group.First);
             size_t s = SlotOf(group.Hash, FSlots.size());
-            while (FSlots[s] != kEmptySlot) {
+            while (FSlots[s] != EmptySlot) {
                 s = s + 1 == FSlots.size() ? 0 : s + 1;
             }
             FSlots[s] = value;
@@ -1182,11 +1182,11 @@ TIconRun TTextList::FindIconRun(std::u16string_view field) const noexcept {
     size_t s = SlotOf(HashUnits(field.data(), field.size()), FSlots.size());
     for (;;) {
         const uint32_t value = FSlots[s];
-        if (value == kEmptySlot) {
+        if (value == EmptySlot) {
             return run;
         }
-        if (value & kSingleEntry) {
-            const uint32_t entry = value & ~kSingleEntry;
+        if (value & SingleEntry) {
+            const uint32_t entry = value & ~SingleEntry;
             if (FirstFieldIs(entry, field)) {
                 run.Count = 1;
                 run.Single = entry;
@@ -1225,8 +1225,8 @@ void CutAnsi(const uint8_t* data, size_t size, TAnsiToUtf16 convert, TListBuilde
     size_t pos = 0;
     while (pos < size) {
         size_t end = size;
-        if (size - pos > kAnsiChunk) {
-            end = pos + kAnsiChunk;
+        if (size - pos > AnsiChunk) {
+            end = pos + AnsiChunk;
             size_t cut = end;
             while (cut > pos && data[cut - 1] >= 0x30) {
                 --cut;
@@ -1252,7 +1252,7 @@ void CutAnsi(const uint8_t* data, size_t size, TAnsiToUtf16 convert, TListBuilde
 
 void UseBlockSteps(bool on) noexcept {
 #if BRISKLET_X86_BLOCKS
-    gBlockSteps = on;
+    BlockSteps = on;
 #else
     (void)on;
 #endif
@@ -1278,7 +1278,7 @@ void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, 
     }
     case TListEncoding::Utf8Bom: {
         const TByteCounts counts = MeasureBytes(data + 3, size - 3);
-        builder.Reserve(counts.Units + kWordSlack);
+        builder.Reserve(counts.Units + WordSlack);
         builder.CutBytes<false>(data + 3, counts.TextEnd);
         break;
     }
@@ -1294,14 +1294,14 @@ void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, 
             const bool utf8 = tailSize > 0 && IsValidUtf8(tail, tailSize, tailMultiByte) && tailMultiByte;
             encoding = utf8 ? TListEncoding::Utf8 : TListEncoding::Ansi;
             if (utf8 || ansi.AsciiSame || !ansi.Convert) {
-                builder.Reserve(counts.Units + kWordSlack);
+                builder.Reserve(counts.Units + WordSlack);
                 builder.CutBytes<true>(data, counts.TextEnd);
             } else {
                 CutAnsi(data, size, ansi.Convert, builder);
             }
             break;
         }
-        builder.Reserve(counts.Units + kWordSlack);
+        builder.Reserve(counts.Units + WordSlack);
         if (builder.CutBytes<true>(data, counts.TextEnd) && IsValidUtf8(tail, tailSize, tailMultiByte)) {
             encoding = TListEncoding::Utf8;
             break;

@@ -96,7 +96,7 @@ bool ReferenceUtf8(const uint8_t* p, size_t n, bool& multiByte) {
     struct TRow {
         uint8_t FirstLo, FirstHi, SecondLo, SecondHi, Length;
     };
-    static const TRow kRows[] = {
+    static const TRow Utf8Rows[] = {
         {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3}, {0xE1, 0xEC, 0x80, 0xBF, 3},
         {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
         {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
@@ -109,7 +109,7 @@ bool ReferenceUtf8(const uint8_t* p, size_t n, bool& multiByte) {
             continue;
         }
         const TRow* row = nullptr;
-        for (const TRow& r : kRows) {
+        for (const TRow& r : Utf8Rows) {
             if (p[i] >= r.FirstLo && p[i] <= r.FirstHi) {
                 row = &r;
             }
@@ -138,9 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    static const std::string kMarks[] = {std::string(), std::string("\xFF\xFE", 2), std::string("\xFE\xFF", 2),
-                                         std::string("\xEF\xBB\xBF", 3)};
-    const std::string bytes = kMarks[data[0] % 4] + std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+    static const std::string Marks[] = {std::string(), std::string("\xFF\xFE", 2), std::string("\xFE\xFF", 2),
+                                        std::string("\xEF\xBB\xBF", 3)};
+    const std::string bytes = Marks[data[0] % 4] + std::string(reinterpret_cast<const char*>(data + 1), size - 1);
     const auto* raw = reinterpret_cast<const uint8_t*>(bytes.data());
 
     TListEncoding encoding;
