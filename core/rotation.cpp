@@ -3,6 +3,8 @@
 #include <limits>
 #include <unordered_map>
 
+#include "core/status_line.h"
+
 bool IsIconSelected(std::u16string_view selection, int32_t icon) {
     return selection.find(SelectionKey(icon)) != std::u16string_view::npos;
 }

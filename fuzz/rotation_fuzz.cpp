@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/rotation.h"
+#include "core/status_line.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

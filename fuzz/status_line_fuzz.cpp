@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text_list.h"
+#include "core/status_line.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

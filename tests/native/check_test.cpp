@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/rotation.h"
+#include "core/status_line.h"
 #include "core/text_list.h"
 #include "tools/brisklet_check/check.h"
 #include "tools/brisklet_check/cli.h"

@@ -5,6 +5,7 @@
 
 #include "core/icons.h"
 #include "core/rotation.h"
+#include "core/status_line.h"
 
 namespace {
 
