@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "core/text_list.h"
+#include "core/reference_decoder.h"
 
 std::u16string ExpandLineMarkers(std::u16string_view text) {
     if (text.find(u"/nl") == std::u16string_view::npos) {

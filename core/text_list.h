@@ -9,35 +9,7 @@
 #include <string_view>
 #include <vector>
 
-enum class TListEncoding {
-    Ansi,     // no mark, not multi-byte UTF-8: the system's 8-bit code page
-    Utf8,     // no mark, but valid UTF-8 with at least one multi-byte sequence
-    Utf8Bom,  // EF BB BF
-    Utf16Le,  // FF FE
-    Utf16Be,  // FE FF
-};
-
-const char* EncodingName(TListEncoding encoding) noexcept;
-
-// Appends the UTF-16 form of bytes in the system's 8-bit code page to out.
-// The Win32 side passes the real code page; portable callers use Cp1252ToUtf16.
-using TAnsiToUtf16 = void (*)(const char* bytes, size_t count, std::u16string& out);
-
-// Windows-1252, the fixed single-byte code page where the system has none.
-void Cp1252ToUtf16(const char* bytes, size_t count, std::u16string& out);
-
-TListEncoding DetectListEncoding(const uint8_t* data, size_t size) noexcept;
-
-// True for well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF). multiByte reports whether any sequence is longer than one byte.
-bool IsValidUtf8(const uint8_t* data, size_t size, bool& multiByte) noexcept;
-
-// Appends the UTF-16 form of UTF-8 bytes; malformed sequences become U+FFFD.
-void Utf8ToUtf16(const uint8_t* data, size_t size, std::u16string& out);
-
-// Decodes a whole list file by its byte-order mark (or the lack of one).
-std::u16string DecodeListText(const uint8_t* data, size_t size, TAnsiToUtf16 ansi,
-                              TListEncoding* detected = nullptr);
+#include "core/reference_decoder.h"
 
 // Where the entries with a given first field stand: positions in list order.
 // Either a slice of the index's position array or, for a field that only
@@ -109,11 +81,6 @@ private:
     std::vector<uint32_t> FGroupStarts;
     std::vector<uint32_t> FGroupPositions;
 };
-
-// Cuts text into entries: CR, LF and CR LF each end an entry, any other run
-// of them ends several; a NUL ends the whole text; a line end at the very
-// end adds no empty entry. Returns the entries as views into text.
-std::vector<std::u16string_view> CutLines(std::u16string_view text);
 
 // The system's 8-bit code page as the loader sees it. AsciiSame promises
 // that bytes below 0x80, in a text that has no other bytes, convert to the

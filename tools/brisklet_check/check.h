@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/icons.h"
-#include "core/text_list.h"
+#include "core/reference_decoder.h"
 
 enum class TListKind { List, Statuses };
 
