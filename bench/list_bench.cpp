@@ -23,6 +23,8 @@
 #include <vector>
 
 #include "bench/counting_alloc.h"
+#include "core/list_loader.h"
+#include "core/reference_decoder.h"
 #include "core/rotation.h"
 #include "core/text_list.h"
 
@@ -329,7 +331,7 @@ const TTextList& JokeList(size_t lines) {
         for (size_t i = 0; i < lines; ++i) {
             text += JokeLine(rng, false) + u"\r\n";
         }
-        list.Assign(std::move(text));
+        LoadListText(std::move(text), list);
     }
     return list;
 }

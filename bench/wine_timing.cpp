@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/list_file.h"
+#include "core/list_loader.h"
 #include "core/text_list.h"
 
 namespace {

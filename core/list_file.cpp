@@ -8,6 +8,7 @@
 
 #include "base/files_win.h"
 #include "base/win_handles.h"
+#include "core/list_loader.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// Text lists read from "list.txt" and "statuses.txt": decoding, line
-// cutting and the compact list that holds the entries. Portable: no Win32.
+// The compact list that holds the entries of "list.txt" and "statuses.txt",
+// and its index by first field. The loader (core/list_loader.h) fills it.
+// Portable: no Win32.
 #pragma once
 
 #include <cstddef>
@@ -8,8 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "core/reference_decoder.h"
 
 // Where the entries with a given first field stand: positions in list order.
 // Either a slice of the index's position array or, for a field that only
@@ -25,10 +24,10 @@ struct TIconRun {
 // An ordered list of wide entries kept in one contiguous buffer with one
 // offset per entry. Duplicates and empty entries are kept in file order.
 //
-// Lists read with Assign or LoadListBytes also carry an index from the text
-// before an entry's first "|" to the entries that have it, so the rotation
-// finds an icon's entries without walking the list. Add drops the index
-// until BuildIndex is called again.
+// Lists filled by the loader also carry an index from the text before an
+// entry's first "|" to the entries that have it, so the rotation finds an
+// icon's entries without walking the list. Add drops the index until
+// BuildIndex is called again.
 class TTextList {
 public:
     TTextList() noexcept = default;
@@ -44,8 +43,6 @@ public:
 
     void Clear() noexcept;
     void Add(std::u16string_view entry);
-    // Replaces the content with the entries cut from text (see CutLines).
-    void Assign(std::u16string text);
 
     bool Indexed() const noexcept { return FIndexed; }
     void BuildIndex();
@@ -62,8 +59,23 @@ private:
     struct TFree {
         void operator()(char16_t* p) const noexcept;
     };
+    // The loader writes the text, the ends and the index's keys in place.
     friend class TListBuilder;
 
+    // The index's hash of a first field; the loader hashes each field as it
+    // cuts it. Inline, as that is once an entry.
+    static uint32_t HashField(const char16_t* p, size_t n) noexcept {
+        uint32_t h = 2166136261u;
+        for (size_t i = 0; i < n; ++i) {
+            h = (h ^ p[i]) * 16777619u;
+        }
+        h ^= h >> 16;
+        h *= 0x85EBCA6Bu;
+        h ^= h >> 13;
+        h *= 0xC2B2AE35u;
+        h ^= h >> 16;
+        return h;
+    }
     void BuildIndexFrom(std::vector<uint64_t>& keyed);
     bool FirstFieldIs(uint32_t entry, std::u16string_view field) const noexcept;
 
@@ -81,25 +93,3 @@ private:
     std::vector<uint32_t> FGroupStarts;
     std::vector<uint32_t> FGroupPositions;
 };
-
-// The system's 8-bit code page as the loader sees it. AsciiSame promises
-// that bytes below 0x80, in a text that has no other bytes, convert to the
-// same code units; such a file is then widened without the converter.
-struct TAnsiCodePage {
-    TAnsiToUtf16 Convert = nullptr;  // nullptr: Windows-1252
-    bool AsciiSame = true;
-};
-
-// On x86 the loader takes sixteen bytes a step where the processor has the
-// instructions for it; tests and benchmarks turn that off to reach the
-// word-at-a-time path that every other build uses.
-void UseBlockSteps(bool on) noexcept;
-
-// Decodes and cuts a list file into list (replacing its content), and
-// indexes the entries by their first field.
-void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,
-                   TListEncoding* detected = nullptr);
-// The same with a converter alone; only Windows-1252 (nullptr) is taken to
-// keep ASCII as it is.
-void LoadListBytes(const uint8_t* data, size_t size, TAnsiToUtf16 ansi, TTextList& list,
-                   TListEncoding* detected = nullptr);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/list_loader.h"
+#include "core/reference_decoder.h"
 #include "core/text_list.h"
 #include "fuzz/fuzz_check.h"
 

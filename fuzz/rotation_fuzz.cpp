@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "core/list_loader.h"
 #include "core/rotation.h"
 #include "core/status_line.h"
+#include "core/text_list.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
@@ -133,9 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto parts = Sections(std::string_view(reinterpret_cast<const char*>(data + 2), size - 2), 6);
     const std::u16string selection = fuzz::TextOf(parts[0]);
     TTextList statusLines;
-    statusLines.Assign(fuzz::TextOf(parts[1]));
+    LoadListText(fuzz::TextOf(parts[1]), statusLines);
     TTextList textLines;
-    textLines.Assign(fuzz::TextOf(parts[2]));
+    LoadListText(fuzz::TextOf(parts[2]), textLines);
     current.Status = fuzz::TextOf(parts[3]);
     current.XStatus = fuzz::TextOf(parts[4]);
     TFuzzedRandom random(parts[5]);

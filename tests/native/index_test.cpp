@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/list_loader.h"
+#include "core/reference_decoder.h"
 #include "core/rotation.h"
 #include "core/text_list.h"
 
@@ -314,7 +316,7 @@ TEST(IconIndex, ManyDifferentFieldsAndTheMemoryTheyTake) {
 
 TEST(IconIndex, AddDropsItAndCopiesKeepIt) {
     TTextList list;
-    list.Assign(u"5|a|b\n6|c|d\n5|e|f");
+    LoadListText(u"5|a|b\n6|c|d\n5|e|f", list);
     ASSERT_TRUE(list.Indexed());
     EXPECT_EQ(list.FindIconRun(u"5").Count, 2u);
     const TTextList copy = list;
@@ -347,7 +349,7 @@ void ExpectSameRotation(const TTextList& text, const TTextList& statuses, const 
 TEST(IconIndex, RotationDrawsTheSameAsTheScan) {
     std::mt19937 rng(4242);
     TTextList text;
-    text.Assign(u"one\ntwo/nlthree\n\nfour");
+    LoadListText(u"one\ntwo/nlthree\n\nfour", text);
     for (int round = 0; round < 300; ++round) {
         TTextList statuses = RandomStatuses(rng, rng() % 120);
         statuses.BuildIndex();

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/list_loader.h"
+#include "core/reference_decoder.h"
 #include "core/text_list.h"
 
 namespace {
@@ -89,13 +91,13 @@ TEST(LineCutting, NulEndsTheText) {
 
 TEST(TextList, KeepsOrderDuplicatesAndEmptiesAndReloadReplaces) {
     TTextList list;
-    list.Assign(u"x\r\n\r\nx\r\ny");
+    LoadListText(u"x\r\n\r\nx\r\ny", list);
     ASSERT_EQ(list.Count(), 4u);
     EXPECT_EQ(list[0], u"x");
     EXPECT_EQ(list[1], u"");
     EXPECT_EQ(list[2], u"x");
     EXPECT_EQ(list[3], u"y");
-    list.Assign(u"z");
+    LoadListText(u"z", list);
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list[0], u"z");
     list.Add(u"w");
@@ -107,7 +109,7 @@ TEST(TextList, KeepsOrderDuplicatesAndEmptiesAndReloadReplaces) {
 TEST(TextList, CompactMatchesCutLines) {
     const std::u16string text = u"one\r\ntwo\n\nthree\rfour\n\r\r\nfive";
     TTextList list;
-    list.Assign(text);
+    LoadListText(text, list);
     const auto pieces = CutLines(text);
     ASSERT_EQ(list.Count(), pieces.size());
     for (size_t i = 0; i < pieces.size(); ++i) {
