@@ -20,8 +20,8 @@ struct TAnsiCodePage {
 };
 
 // On x86 the loader takes sixteen bytes a step where the processor has the
-// instructions for it; tests and benchmarks turn that off to reach the
-// word-at-a-time path that every other build uses.
+// instructions for it; the tests, the list fuzzer and the benchmark turn
+// that off to reach the word-at-a-time path that every other build uses.
 void UseBlockSteps(bool on) noexcept;
 
 // Decodes and cuts a list file into list (replacing its content), and
