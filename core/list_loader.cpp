@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <stdexcept>
 
 #include "core/list_kernels_word.h"
@@ -186,15 +185,7 @@ void TListBuilder::Grow(size_t more) {
     if (FCap > 0) {
         want = std::max(want, FCap + FCap / 2);
     }
-    if (want > std::numeric_limits<size_t>::max() / sizeof(char16_t)) {
-        throw std::bad_alloc();
-    }
-    void* grown = std::realloc(FBuf.get(), want * sizeof(char16_t));
-    if (!grown) {
-        throw std::bad_alloc();
-    }
-    FBuf.release();
-    FBuf.reset(static_cast<char16_t*>(grown));
+    TTextList::Reallocate(FBuf, want);
     FCap = want;
 }
 

@@ -23,6 +23,18 @@ void TTextList::TFree::operator()(char16_t* p) const noexcept {
     std::free(p);
 }
 
+void TTextList::Reallocate(std::unique_ptr<char16_t, TFree>& text, size_t units) {
+    if (units > std::numeric_limits<size_t>::max() / sizeof(char16_t)) {
+        throw std::bad_alloc();
+    }
+    void* moved = std::realloc(text.get(), units * sizeof(char16_t));
+    if (!moved) {
+        throw std::bad_alloc();
+    }
+    text.release();
+    text.reset(static_cast<char16_t*>(moved));
+}
+
 TTextList::TTextList(const TTextList& other)
     : FEnds(other.FEnds),
       FIndexed(other.FIndexed),
@@ -96,12 +108,7 @@ void TTextList::Add(std::u16string_view entry) {
     }
     if (FTextCapacity - FTextSize < entry.size()) {
         const size_t want = std::max(FTextSize + entry.size(), FTextCapacity + FTextCapacity / 2 + 16);
-        void* grown = std::realloc(FText.get(), want * sizeof(char16_t));
-        if (!grown) {
-            throw std::bad_alloc();
-        }
-        FText.release();
-        FText.reset(static_cast<char16_t*>(grown));
+        Reallocate(FText, want);
         FTextCapacity = want;
     }
     // The offset first: if it cannot be stored, the list is as it was.

@@ -76,6 +76,9 @@ private:
         h ^= h >> 16;
         return h;
     }
+    // Moves text to a block of units code units, keeping what fits; throws
+    // std::bad_alloc, text untouched, when there is none.
+    static void Reallocate(std::unique_ptr<char16_t, TFree>& text, size_t units);
     void BuildIndexFrom(std::vector<uint64_t>& keyed);
     bool FirstFieldIs(uint32_t entry, std::u16string_view field) const noexcept;
 
