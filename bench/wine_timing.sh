@@ -9,7 +9,8 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE \
     -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -I"$root" \
-    "$here/wine_timing.cpp" "$root/core/list_kernels_x86.cpp" "$root/core/list_loader.cpp" "$root/core/reference_decoder.cpp" "$root/core/text_list.cpp" "$root/core/list_file.cpp" \
+    "$here/wine_timing.cpp" "$root/core/list_kernels_x86.cpp" "$root/core/list_loader.cpp" \
+    "$root/core/reference_decoder.cpp" "$root/core/text_list.cpp" "$root/core/list_file.cpp" "$root/base/files_win.cpp" \
     -static -static-libgcc -static-libstdc++ -o "$out/wine_timing.exe"
 export WINEPREFIX="${1:-/tmp/wine-brisklet-bench}" WINEDEBUG=-all
 if [ ! -d "$WINEPREFIX" ]; then
