@@ -1,27 +1,22 @@
 #include "update/update.h"
 
-#include <algorithm>
-#include <atomic>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <utility>
-#include <vector>
 
 #include "base/files_win.h"
 #include "base/guard.h"
-#include "base/text.h"
 #include "base/message_window.h"
 #include "base/wide.h"
 #include "base/win_handles.h"
 #include "lang/LanguageSupport.h"
+#include "update/download_win.h"
+#include "update/running_checks_win.h"
 
 namespace {
 
 // Private to the report window, which is message-only: no one else sends it.
 constexpr UINT WM_UPDATE_REPORT = WM_APP + 51;
-constexpr DWORD ReadBufferSize = 1024;
-constexpr DWORD ProfileBufferSize = 2048;
 
 // One text for the label, and the page when the check found a newer
 // version. Posted by the check's thread; the report window's thread frees it.
@@ -33,28 +28,10 @@ struct TUpdateReport {
     std::u16string Page;
 };
 
-[[noreturn]] void ThrowLastError(const char* what) {
-    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
-}
-
-}  // namespace
-
-// A running check as the module sees it. Its internet handles are kept here
-// so that the module can close them to cancel the check; each is closed
-// exactly once, by whoever takes it out of the slot. Guarded by the
-// module's check lock.
-struct TCheckSlot {
-    HINTERNET Session = nullptr;
-    HINTERNET Address = nullptr;
-    bool Cancelled = false;
-};
-
-namespace {
-
 // The module's state. The label, the generations and the window belong to
 // the user-interface thread; the page is also read from there, but under a
 // lock so that a reader never sees it half replaced. The running checks are
-// shared with their threads under a lock of their own.
+// RunningChecks, shared with their threads.
 class TUpdateModule {
 public:
     TUpdateModule() = default;
@@ -75,53 +52,8 @@ public:
         request.Label = FLabel;
         request.Generation = ++FGeneration;
         request.ReportWindow = ReportWindow();
-        request.Slot = std::make_shared<TCheckSlot>();
-        std::lock_guard<std::mutex> guard(FChecksLock);
-        FChecks.push_back(request.Slot);
+        request.Slot = RunningChecks.Add();
         return request;
-    }
-
-    // Called by a check's thread as it ends.
-    void Forget(const std::shared_ptr<TCheckSlot>& slot) noexcept {
-        std::lock_guard<std::mutex> guard(FChecksLock);
-        FChecks.erase(std::remove(FChecks.begin(), FChecks.end(), slot), FChecks.end());
-    }
-
-    // Puts a handle the check just opened into its slot. False, with the
-    // handle closed, when the check was cancelled meanwhile.
-    bool Keep(TCheckSlot& slot, HINTERNET TCheckSlot::*field, HINTERNET handle) noexcept {
-        {
-            std::lock_guard<std::mutex> guard(FChecksLock);
-            if (!slot.Cancelled) {
-                slot.*field = handle;
-                return true;
-            }
-        }
-        ::InternetCloseHandle(handle);
-        return false;
-    }
-
-    void CloseHandles(TCheckSlot& slot) noexcept {
-        HINTERNET address = nullptr;
-        HINTERNET session = nullptr;
-        {
-            std::lock_guard<std::mutex> guard(FChecksLock);
-            address = std::exchange(slot.Address, nullptr);
-            session = std::exchange(slot.Session, nullptr);
-        }
-        if (address) {
-            ::InternetCloseHandle(address);
-        }
-        if (session) {
-            ::InternetCloseHandle(session);
-        }
-    }
-
-    // Under the check lock, so that no report is posted once ShutDown has
-    // cancelled the check: ShutDown then finds every posted one queued.
-    bool Post(const TCheckSlot& slot, HWND window, LPARAM report) noexcept {
-        std::lock_guard<std::mutex> guard(FChecksLock);
-        return !slot.Cancelled && ::PostMessageW(window, WM_UPDATE_REPORT, 0, report);
     }
 
     void ShutDown();
@@ -142,8 +74,6 @@ private:
     uint64_t FGeneration = 0;
     uint64_t FPageGeneration = 0;
     std::unique_ptr<TMessageWindow> FWindow;
-    std::mutex FChecksLock;
-    std::vector<std::shared_ptr<TCheckSlot>> FChecks;
 };
 
 // At namespace scope: a function-local static's guard makes the static C++
@@ -187,19 +117,7 @@ void TUpdateModule::DropQueuedReports(HWND window) noexcept {
 }
 
 void TUpdateModule::ShutDown() {
-    std::vector<std::shared_ptr<TCheckSlot>> running;
-    {
-        std::lock_guard<std::mutex> guard(FChecksLock);
-        for (const std::shared_ptr<TCheckSlot>& slot : FChecks) {
-            slot->Cancelled = true;
-        }
-        running = FChecks;
-    }
-    // Closing a handle makes the call that waits on it fail, where the
-    // system supports that; the thread then ends at once.
-    for (const std::shared_ptr<TCheckSlot>& slot : running) {
-        CloseHandles(*slot);
-    }
+    RunningChecks.CancelAll();
     FLabel = nullptr;
     ++FGeneration;
     if (FWindow && FWindow->Handle() &&
@@ -245,7 +163,7 @@ void PostReport(const TUpdateRequest& request, std::u16string text, bool foundPa
     report->Text = std::move(text);
     report->FoundPage = foundPage;
     report->Page = std::move(page);
-    if (UpdateModule.Post(*request.Slot, request.ReportWindow, reinterpret_cast<LPARAM>(report.get()))) {
+    if (RunningChecks.Post(*request.Slot, request.ReportWindow, WM_UPDATE_REPORT, reinterpret_cast<LPARAM>(report.get()))) {
         static_cast<void>(report.release());
     }
 }
@@ -279,7 +197,7 @@ private:
             const std::unique_ptr<TDownloadThread> self(static_cast<TDownloadThread*>(parameter));
             module = self->FModule;
             self->Execute();
-            UpdateModule.Forget(self->FRequest.Slot);
+            RunningChecks.Forget(self->FRequest.Slot);
         }
         // Nothing of this module may run once the reference is let go.
         ::FreeLibraryAndExitThread(module, 0);
@@ -292,141 +210,6 @@ private:
     TUpdateRequest FRequest;
     HMODULE FModule;
 };
-
-std::u16string ReadProfileText(const std::u16string& fileName, const wchar_t* key) {
-    wchar_t buffer[ProfileBufferSize];
-    const DWORD length = ::GetPrivateProfileStringW(L"update", key, L"", buffer, ProfileBufferSize, W(fileName));
-    return FromWide(buffer, length < ProfileBufferSize ? length : ProfileBufferSize - 1);
-}
-
-TVersionFileValues ReadVersionFile(const std::u16string& fileName) {
-    // The profile functions report no errors: a file that cannot be opened
-    // would read as all defaults. Opening it first tells the two apart.
-    TUniqueFile probe(::CreateFileW(W(fileName), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe) {
-        ThrowLastError("cannot open the version file");
-    }
-    probe.reset();
-    TVersionFileValues values;
-    values.Major = ReadProfileText(fileName, L"major");
-    values.Minor = ReadProfileText(fileName, L"minor");
-    values.Release = ReadProfileText(fileName, L"release");
-    values.Page = ReadProfileText(fileName, L"page");
-    return values;
-}
-
-// The slot's handles, closed on every way out of a download unless the
-// module has taken them to cancel it.
-class TSlotHandles {
-public:
-    explicit TSlotHandles(TCheckSlot& slot) noexcept : FSlot(slot) {}
-    ~TSlotHandles() { UpdateModule.CloseHandles(FSlot); }
-    TSlotHandles(const TSlotHandles&) = delete;
-    TSlotHandles& operator=(const TSlotHandles&) = delete;
-
-private:
-    TCheckSlot& FSlot;
-};
-
-// The body in memory, or false when the answer is not a version file.
-bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
-    const TSlotHandles closer(slot);
-    const HINTERNET session =
-        ::InternetOpenW(W(std::u16string(UpdateAgentName)), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session || !UpdateModule.Keep(slot, &TCheckSlot::Session, session)) {
-        return false;
-    }
-    // Straight from the server: a cached copy could hide a new version.
-    const HINTERNET address =
-        ::InternetOpenUrlW(session, W(url), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!address || !UpdateModule.Keep(slot, &TCheckSlot::Address, address)) {
-        return false;
-    }
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!::HttpQueryInfoW(address, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
-        status != 200) {
-        return false;
-    }
-    char buffer[ReadBufferSize];
-    for (;;) {
-        DWORD read = 0;
-        if (!::InternetReadFile(address, buffer, ReadBufferSize, &read)) {
-            read = 0;
-        }
-        if (read == 0) {
-            return true;
-        }
-        if (body.size() + read > MaxVersionFileSize) {
-            return false;
-        }
-        body.append(buffer, read);
-    }
-}
-
-std::atomic<uint32_t> TemporaryCounter{0};
-
-// Deletes the half-made copy on every way out but success.
-class TTemporaryFile {
-public:
-    explicit TTemporaryFile(std::u16string name) : FName(std::move(name)) {}
-    ~TTemporaryFile() {
-        if (!FName.empty()) {
-            ::DeleteFileW(W(FName));
-        }
-    }
-    TTemporaryFile(const TTemporaryFile&) = delete;
-    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-    const std::u16string& Name() const noexcept { return FName; }
-    void Keep() noexcept { FName.clear(); }
-
-private:
-    std::u16string FName;
-};
-
-bool IsSharingError(DWORD error) noexcept {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
-}
-
-// Writes body under a name of its own next to fileName, then puts it in
-// place in one step, so a reader never sees a half-written file and two
-// checks never write the same file.
-void ReplaceFileWith(const std::u16string& fileName, const std::string& body) {
-    TUniqueFile file;
-    std::u16string name;
-    for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-        name = fileName + u"." + DecimalText(::GetCurrentProcessId()) + u"-" + DecimalText(::GetCurrentThreadId()) +
-               u"-" + DecimalText(++TemporaryCounter) + u".tmp";
-        file.reset(::CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-            ThrowLastError("cannot create the temporary copy");
-        }
-    }
-    if (!file) {
-        ThrowLastError("cannot create the temporary copy");
-    }
-    TTemporaryFile temporary(name);
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr) ||
-        written != body.size()) {
-        ThrowLastError("cannot write the temporary copy");
-    }
-    if (!::CloseHandle(file.release())) {
-        ThrowLastError("cannot close the temporary copy");
-    }
-    // A check that is reading the old file holds it for a moment.
-    for (int attempt = 0;; ++attempt) {
-        if (::MoveFileExW(W(temporary.Name()), W(fileName), MOVEFILE_REPLACE_EXISTING)) {
-            break;
-        }
-        if (attempt == 20 || !IsSharingError(::GetLastError())) {
-            ThrowLastError("cannot replace the version file");
-        }
-        ::Sleep(25);
-    }
-    temporary.Keep();
-}
 
 }  // namespace
 
@@ -450,29 +233,6 @@ void ShutDownUpdateChecks() noexcept {
 
 std::u16string UpdatePageURL() noexcept {
     return CatchAllOr(std::u16string(), [] { return UpdateModule.Page(); });
-}
-
-std::u16string GetTempDir() {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length > buffer.size()) {
-        // Too small: length is the size needed, terminator included.
-        buffer.assign(length, L'\0');
-        length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    }
-    if (length == 0 || length >= buffer.size()) {
-        return std::u16string();
-    }
-    return FromWide(buffer.data(), length);
-}
-
-bool DownloadFile(const std::u16string& url, const std::u16string& fileName, TCheckSlot& slot) {
-    std::string body;
-    if (!FetchBody(url, body, slot)) {
-        return false;
-    }
-    ReplaceFileWith(fileName, body);
-    return true;
 }
 
 void CheckForUpdate(const TUpdateRequest& request) {

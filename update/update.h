@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "update/running_checks_win.h"
 #include "update/version_logic.h"
 
 // The status line that receives the check's report: the options window's
@@ -32,8 +33,6 @@ std::u16string UpdatePageURL() noexcept;
 
 // The parts of the check, run on its thread.
 
-struct TCheckSlot;
-
 // What a check works on: its own copy, taken when it starts.
 struct TUpdateRequest {
     std::u16string FileName;
@@ -47,12 +46,4 @@ struct TUpdateRequest {
 // Shows its reports through ReportWindow; an error inside ends it quietly.
 void CheckForUpdate(const TUpdateRequest& request);
 
-// Fetches url and saves the body as fileName. False, and nothing written,
-// when the server cannot be reached, answers other than 200 or sends more
-// than MaxVersionFileSize, or the check was cancelled. The file is replaced
-// whole, never written in place, so overlapping checks cannot mix their
-// bytes. Throws when the file cannot be written.
-bool DownloadFile(const std::u16string& url, const std::u16string& fileName, TCheckSlot& slot);
 
-// The user's temporary folder, ending in "\"; empty when the system has none.
-std::u16string GetTempDir();

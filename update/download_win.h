@@ -1,0 +1,22 @@
+// The update check's download and its files (Win32): the version file is
+// fetched, then saved whole in the user's temporary folder and read back.
+#pragma once
+
+#include <string>
+
+#include "update/running_checks_win.h"
+#include "update/version_logic.h"
+
+// Fetches url and saves the body as fileName. False, and nothing written,
+// when the server cannot be reached, answers other than 200 or sends more
+// than MaxVersionFileSize, or the check was cancelled. The file is replaced
+// whole, never written in place, so overlapping checks cannot mix their
+// bytes. Throws when the file cannot be written.
+bool DownloadFile(const std::u16string& url, const std::u16string& fileName, TCheckSlot& slot);
+
+// The user's temporary folder, ending in "\"; empty when the system has none.
+std::u16string GetTempDir();
+
+// The saved version file's values, through the profile functions. Throws
+// when the file cannot be opened.
+TVersionFileValues ReadVersionFile(const std::u16string& fileName);
