@@ -2,6 +2,7 @@
 // the Windows tests play it. It sees the DLL only through the interface.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -193,8 +194,9 @@ public:
     std::wstring Error;
 };
 
-// Pumps the thread's messages for the given time, so timer ticks arrive.
-inline void PumpMessagesFor(DWORD milliseconds) {
+// Pumps the thread's messages, so timer ticks and reports arrive, until
+// done() holds (asked at least every 20 ms) or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     const ULONGLONG end = ::GetTickCount64() + milliseconds;
     for (;;) {
         MSG msg;
@@ -202,10 +204,18 @@ inline void PumpMessagesFor(DWORD milliseconds) {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
+        if (done()) {
+            return true;
+        }
         const ULONGLONG now = ::GetTickCount64();
         if (now >= end) {
-            return;
+            return false;
         }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 20)),
+                                    QS_ALLINPUT);
     }
+}
+
+inline void PumpMessagesFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
 }

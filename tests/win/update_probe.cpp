@@ -8,3 +8,8 @@ extern "C" __declspec(dllexport) void ProbeStartUpdateCheck(HWND label) {
     SetUpdateLabel(label);
     StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
 }
+
+// What the plug-in does for the update check when the host releases it.
+extern "C" __declspec(dllexport) void ProbeRelease() {
+    ShutDownUpdateChecks();
+}

@@ -36,9 +36,6 @@ HWND FindOptionsWindow(DWORD timeoutMs);
 // The update check's report in the window once the waiting text has gone.
 std::wstring FinalReport(HWND form);
 
-// Runs this thread's messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-
 // Sends message 6 and plays the user on another thread: `user` gets each
 // window as it shows; every dialog still open afterwards is closed through
 // its close box. Returns the number of windows that showed.
