@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12 (as root), and
-# prepares a private Wine prefix. Safe to run again: it skips what is there.
+# builds the i686 guest for the 32-bit runs. Safe to run again: it skips
+# what is there.
 set -euo pipefail
 
 PACKAGES=(cmake g++ clang libclang-rt-14-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-          wine64 xvfb x11-apps x11-utils imagemagick zip unzip python3)
+          wine64 xvfb x11-apps x11-utils imagemagick zip unzip python3
+          g++-multilib qemu-user-static qemu-system-x86 debootstrap e2fsprogs)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -17,3 +19,6 @@ if ((${#missing[@]})); then
     apt-get update -qq
     apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+# The i686 guest in which the 32-bit programs run (built once, then cached).
+"$(dirname "$0")/guest_image.sh" >/dev/null
