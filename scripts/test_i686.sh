@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The Windows tests on i686: win_tests, the update-check probe and the host
+# stand-in as the win32-tests preset builds them, run inside the guest (see
+# guest_image.sh) under 32-bit Wine, against the shipped Brisklet.dll of the
+# win32 preset, with the local update server inside the guest too. Ends
+# with "i686 Windows tests: N passed, M failed, K skipped".
+#   scripts/test_i686.sh [GTEST_FILTER]     (default: every test)
+set -uo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+filter="${1:-*}"
+for f in build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe \
+         build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe; do
+    [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32 and win32-tests presets" >&2; exit 1; }
+done
+"$ROOT/scripts/guest_image.sh" >/dev/null || exit 1
+
+job="$ROOT/build/i686-tests"
+rm -rf "$job"
+mkdir -p "$job/bin"
+cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-tests/bin/update_probe.dll \
+   build/win32-tests/bin/brisklet-host.exe tests/win/update_server.py "$job/bin/"
+cat >"$job/job.sh" <<JOB
+cd bin
+python3 update_server.py start update_server.port || exit 1
+wine win_tests.exe --gtest_filter='$filter' --gtest_output=xml:../win_tests.xml
+rc=\$?
+python3 update_server.py stop update_server.port
+exit \$rc
+JOB
+
+start=$SECONDS
+"$ROOT/scripts/guest_run.sh" "$job" "${BRISKLET_I686_TIMEOUT:-3000}"
+rc=$?
+python3 - "$job/win_tests.xml" $((SECONDS - start)) <<'SUMMARY' || rc=1
+import sys, xml.etree.ElementTree as ET
+try:
+    suites = ET.parse(sys.argv[1]).getroot()
+except (OSError, ET.ParseError):
+    print("i686 Windows tests: no report (the program did not finish)")
+    sys.exit(1)
+passed = failed = skipped = 0
+for c in suites.iter("testcase"):
+    if c.find("failure") is not None:
+        failed += 1
+    elif c.get("result") == "skipped" or c.find("skipped") is not None:
+        skipped += 1
+    else:
+        passed += 1
+print(f"i686 Windows tests: {passed} passed, {failed} failed, {skipped} skipped ({sys.argv[2]} s in the guest)")
+sys.exit(1 if failed or passed == 0 else 0)
+SUMMARY
+exit $rc
