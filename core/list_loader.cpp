@@ -39,7 +39,7 @@ TByteCounts MeasureBytes(const uint8_t* data, size_t size) noexcept {
     bool high = false;
     size_t i = 0;
 #if BRISKLET_X86_BLOCKS
-    if (BlockSteps && HasSse2()) {
+    if (LoaderPath() != TLoaderPath::Words) {
         i = MeasureBlocks(data, size, continuation, fourByte, high);
     }
 #endif
@@ -194,7 +194,7 @@ bool TListBuilder::CutBytes(const uint8_t* p, size_t n) {
     bool roomForAll = false;
     size_t j = 0;
 #if BRISKLET_X86_BLOCKS
-    const bool blocks = BlockSteps && HasSsse3();
+    const bool blocks = LoaderPath() == TLoaderPath::Ssse3;
 #endif
     while (j < n) {
 #if BRISKLET_X86_BLOCKS
@@ -429,6 +429,30 @@ void UseBlockSteps(bool on) noexcept {
 #else
     (void)on;
 #endif
+}
+
+TLoaderPath LoaderPath() noexcept {
+#if BRISKLET_X86_BLOCKS
+    if (BlockSteps && HasSsse3()) {
+        return TLoaderPath::Ssse3;
+    }
+    if (BlockSteps && HasSse2()) {
+        return TLoaderPath::Sse2;
+    }
+#endif
+    return TLoaderPath::Words;
+}
+
+const char* LoaderPathName(TLoaderPath path) noexcept {
+    switch (path) {
+    case TLoaderPath::Ssse3:
+        return "ssse3";
+    case TLoaderPath::Sse2:
+        return "sse2";
+    case TLoaderPath::Words:
+        break;
+    }
+    return "words";
 }
 
 void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,

@@ -24,6 +24,14 @@ struct TAnsiCodePage {
 // that off to reach the word-at-a-time path that every other build uses.
 void UseBlockSteps(bool on) noexcept;
 
+// The steps a load takes now, from UseBlockSteps and this processor: Ssse3
+// cuts sixteen bytes a step (SSSE3) and measures them with SSE2, Sse2 only
+// measures that way, Words takes the word-at-a-time steps alone. The loader
+// decides by this, so a test can check which path a run really took.
+enum class TLoaderPath { Ssse3, Sse2, Words };
+TLoaderPath LoaderPath() noexcept;
+const char* LoaderPathName(TLoaderPath path) noexcept;  // "ssse3", "sse2", "words"
+
 // Decodes and cuts a list file into list (replacing its content), and
 // indexes the entries by their first field.
 void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,

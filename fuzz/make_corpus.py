@@ -42,6 +42,10 @@ LIST = {
     "only_cr": b"\x00" + b"\r" * 40,
     "nul_inside": b"\x00a\r\n\x00b\r\n",
     "bad_utf8_after_mark": b"\x03a\xe2\x82b\xf0\x9f\x98\x80\xed\xa0\x80\xc0\xaf\xf4\x90\x80\x80",
+    # Lines long enough for the sixteen-byte steps to take their ends, each
+    # followed by a first field that the index must find.
+    "utf8_statuses": b"\x03" + "5|Beer|Cold beer on a Friday evening\r\n12|Занят|Вернусь скоро/nlправда\r\n"
+    "5|Пиво|Холодное пиво в пятницу\n-3|Away|Back in an hour or so\r\n12|Busy|Back soon\n".encode(),
 }
 
 # "statuses.txt" entries.

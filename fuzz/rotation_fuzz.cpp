@@ -17,6 +17,7 @@
 #include "core/status_line.h"
 #include "core/text_list.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/index_check.h"
 
 namespace {
 
@@ -58,10 +59,6 @@ std::vector<std::string_view> Sections(std::string_view bytes, size_t count) {
     return out;
 }
 
-bool HasPrefix(std::u16string_view entry, std::u16string_view icon) {
-    return entry.size() > icon.size() && entry.substr(0, icon.size()) == icon && entry[icon.size()] == u'|';
-}
-
 std::u16string Decimal(int32_t value) {
     const std::string s = std::to_string(value);
     return std::u16string(s.begin(), s.end());
@@ -80,33 +77,6 @@ std::vector<std::u16string> Pieces(std::u16string_view selection) {
             return pieces;
         }
         selection.remove_prefix(cut + 2);
-    }
-}
-
-// The index finds exactly the entries that begin with a field and "|", in
-// list order, for every first field in the list and a few that aren't.
-void CheckIndex(const TTextList& lines) {
-    FUZZ_CHECK(lines.Indexed());
-    std::vector<std::u16string> fields{u"", u"0", u"5", u"x"};
-    for (size_t i = 0; i < lines.Count(); ++i) {
-        const std::u16string_view entry = lines[i];
-        const size_t bar = entry.find(u'|');
-        if (bar != std::u16string_view::npos) {
-            fields.emplace_back(entry.substr(0, bar));
-        }
-    }
-    for (const auto& field : fields) {
-        const TIconRun run = lines.FindIconRun(field);
-        std::vector<uint32_t> expected;
-        for (size_t i = 0; i < lines.Count(); ++i) {
-            if (HasPrefix(lines[i], field)) {
-                expected.push_back(static_cast<uint32_t>(i));
-            }
-        }
-        FUZZ_CHECK(run.Count == expected.size());
-        for (uint32_t k = 0; k < run.Count; ++k) {
-            FUZZ_CHECK(run[k] == expected[k]);
-        }
     }
 }
 
@@ -147,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The indexed run, the scan and a list without an index give the same
     // result from the same draws, asking for the same ranges.
-    CheckIndex(statusLines);
+    fuzz::CheckIndex(statusLines);
     TTextList unindexed;
     for (size_t i = 0; i < statusLines.Count(); ++i) {
         unindexed.Add(statusLines[i]);
@@ -212,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < statusLines.Count(); ++i) {
             bool match = false;
             for (const auto& p : prefixes) {
-                match = match || HasPrefix(statusLines[i], p);
+                match = match || fuzz::HasPrefix(statusLines[i], p);
             }
             if (match) {
                 ++candidates;
