@@ -34,6 +34,8 @@ rm -f "$JOB/job.out" "$JOB/job.rc"
 touch /run/job.started
 sleep 1
 
+# UTF-8 file names, or Wine cannot make a file whose name is beyond ASCII.
+export LANG=C.UTF-8
 export HOME=/root WINEPREFIX=/root/.wine WINEARCH=win32 WINEDEBUG=-all DISPLAY=:0
 export WINEDLLOVERRIDES="mscoree,mshtml="
 Xvfb :0 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
