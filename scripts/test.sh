@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every test, each once: builds the presets, then runs the native tests with
-# the content checks, the checks of the 32-bit product, the Windows tests
-# under Wine, and the hardening run (fuzzing, the native tests under the
-# sanitizers, the hostile-input Windows tests). Ends with one line
-# "steps: N passed, M failed".
+# the content checks, the checks of the 32-bit product, the native tests
+# built 32-bit under qemu-i386, the Windows tests under 64-bit Wine, the
+# 32-bit Windows tests against the shipped DLL in the i686 guest, and the
+# hardening run (fuzzing, the native tests under the sanitizers, the
+# hostile-input Windows tests). Ends with one line "steps: N passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh || exit 1
@@ -45,11 +46,16 @@ needs() {
 step "build native" build native
 step "build win32" build win32
 step "build win64" build win64
+step "build win32-tests" build win32-tests
+step "build native32" build native32
 
 step "native tests and content checks" needs native -- ctest --preset native -LE product
 step "32-bit product: static checks and package" needs native win32 -- ctest --preset native -L product
-# The hostile-input cases run once, in the hardening step.
+# The 64-bit hostile-input cases run once, in the hardening step.
 step "Windows tests (64-bit, Wine)" needs win64 -- env GTEST_FILTER='-Hostile*:Hardening*' ctest --preset win64
+step "native tests, 32-bit (qemu-i386)" needs native32 -- ctest --preset native32
+step "the i686 guest route" ./scripts/guest_selftest.sh
+step "Windows tests, 32-bit product in the i686 guest" needs win32 win32-tests -- ./scripts/test_i686.sh
 step "hardening (fuzzing, sanitizers, hostile inputs)" ./scripts/harden.sh
 
 echo "steps: $passed passed, $failed failed"
