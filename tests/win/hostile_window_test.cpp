@@ -145,14 +145,15 @@ TEST(HostileWindow, MessageSixInOddPlacesAndStates) {
     // from inside a tick's query, and from inside a status message.
     for (const int32_t code : {PM_QUERY_STATUS, PM_SET_STATUS_TEXT}) {
         plugin.Host.Icon = 5;
-        bool asked = false;
+        std::atomic<bool> asked{false};
         plugin.Host.OnMessage = [&](const THostMessageRec& msg) {
             if (msg.Code == code && !asked) {
                 asked = true;
                 plugin.Loader.Send(HM_SHOW_OPTIONS);
             }
         };
-        const int shown = ShowOptions(plugin.Loader, [](HWND) { ::Sleep(2500); });
+        // Until the tick has asked, however late it comes under emulation.
+        const int shown = ShowOptions(plugin.Loader, [&](HWND) { PumpUntil([&] { return asked.load(); }, 20000); });
         plugin.Host.OnMessage = nullptr;
         EXPECT_TRUE(asked) << "code " << code;
         EXPECT_GE(shown, 1);
