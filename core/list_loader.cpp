@@ -443,18 +443,6 @@ TLoaderPath LoaderPath() noexcept {
     return TLoaderPath::Words;
 }
 
-const char* LoaderPathName(TLoaderPath path) noexcept {
-    switch (path) {
-    case TLoaderPath::Ssse3:
-        return "ssse3";
-    case TLoaderPath::Sse2:
-        return "sse2";
-    case TLoaderPath::Words:
-        break;
-    }
-    return "words";
-}
-
 void LoadListBytes(const uint8_t* data, size_t size, const TAnsiCodePage& ansi, TTextList& list,
                    TListEncoding* detected) {
     TListBuilder builder;

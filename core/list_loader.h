@@ -30,7 +30,6 @@ void UseBlockSteps(bool on) noexcept;
 // decides by this, so a test can check which path a run really took.
 enum class TLoaderPath { Ssse3, Sse2, Words };
 TLoaderPath LoaderPath() noexcept;
-const char* LoaderPathName(TLoaderPath path) noexcept;  // "ssse3", "sse2", "words"
 
 // Decodes and cuts a list file into list (replacing its content), and
 // indexes the entries by their first field.

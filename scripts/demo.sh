@@ -41,7 +41,6 @@ if [[ -n "$on_i686" ]]; then
     # The zip's own 32-bit programs, with the host stand-in built for i686.
     cmake --preset win32-tests >/dev/null
     cmake --build --preset win32-tests --target brisklet-host
-    ./scripts/guest_image.sh >/dev/null
     job="$ROOT/build/demo-i686"
     rm -rf "$job"
     mkdir -p "$job/package"

@@ -5,8 +5,6 @@
 # guest_run.sh). The image is cached under $BRISKLET_GUEST_CACHE
 # (/var/cache/brisklet-guest), keyed by this script and the guest's init, so
 # running it again costs nothing; it prints the image's folder.
-#   scripts/guest_image.sh           build unless cached, print the folder
-#   scripts/guest_image.sh --print   print the folder if built, else fail
 # The packages come from the mirror this machine's apt already uses.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -18,7 +16,6 @@ if [[ -f "$image/ready" ]]; then
     echo "$image"
     exit 0
 fi
-[[ "${1:-}" == "--print" ]] && exit 1
 
 # The first Debian mirror of this machine's apt sources (one-line or deb822).
 apt_mirror() {

@@ -13,8 +13,9 @@ if [[ "${1:-}" == "--writable" ]]; then snapshot=off; shift; fi
 [[ $# -ge 1 && -f "$1/job.sh" ]] || { echo "usage: guest_run.sh [--writable] FOLDER [SECONDS] (FOLDER holds job.sh)" >&2; exit 2; }
 folder="$(cd "$1" && pwd)"
 seconds="${2:-3600}"
-image="${BRISKLET_GUEST_IMAGE:-$("$ROOT/scripts/guest_image.sh" --print)}" ||
-    { echo "guest: no image; build it with scripts/guest_image.sh" >&2; exit 125; }
+# The image, built first if this machine has none yet.
+image="${BRISKLET_GUEST_IMAGE:-$("$ROOT/scripts/guest_image.sh" | tail -n 1)}" ||
+    { echo "guest: the image could not be built" >&2; exit 125; }
 
 rm -f "$folder/job.rc" "$folder/job.out"
 console="$(mktemp /tmp/brisklet-guest-console.XXXXXX)"

@@ -13,7 +13,6 @@ for f in build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe \
          build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe; do
     [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32 and win32-tests presets" >&2; exit 1; }
 done
-"$ROOT/scripts/guest_image.sh" >/dev/null || exit 1
 
 job="$ROOT/build/i686-tests"
 rm -rf "$job"

@@ -11,6 +11,19 @@
 
 namespace {
 
+// As BRISKLET_EXPECT_LOADER_PATH names them.
+const char* LoaderPathName(TLoaderPath path) {
+    switch (path) {
+    case TLoaderPath::Ssse3:
+        return "ssse3";
+    case TLoaderPath::Sse2:
+        return "sse2";
+    case TLoaderPath::Words:
+        break;
+    }
+    return "words";
+}
+
 // The path this processor gives with the block steps on.
 TLoaderPath ProcessorPath() {
 #if BRISKLET_X86_BLOCKS
