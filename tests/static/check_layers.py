@@ -108,7 +108,7 @@ def check_cmake(root, rows):
         elif used != table[name]:
             bad.append("layer %s: CMake USES %s, the table says %s" % (name, sorted(used), sorted(table[name])))
     for layer in table:
-        if layer not in declared and layer not in ("main", "host", "tools", "sdk"):
+        if layer not in declared and layer not in ("plugin", "host", "tools", "sdk"):
             bad.append("the table's layer %s has no brisklet_layer() in CMake" % layer)
     return bad
 
@@ -120,11 +120,11 @@ def planted_faults_found():
     with tempfile.TemporaryDirectory() as root:
         files = {
             "docs/DEVELOPERS.md": "| layer | files | what | may use |\n|---|---|---|---|\n"
-                                  "| main | `core/uMain` | top | `options/`, `core/` |\n"
+                                  "| plugin | `plugin/` | top | `options/`, `core/` |\n"
                                   "| options | `options/` | window | `core/` |\n"
                                   "| update | `update/` | check | |\n"
                                   "| core | `core/` | lists | |\n",
-            "core/uMain.cpp": '#include "options/form.h"\n',
+            "plugin/uMain.cpp": '#include "options/form.h"\n',
             "core/list.cpp": '#include "core/list.h"\n#include "options/form.h"\n',
             "core/list.h": "",
             "options/form.h": '#include "core/list.h"\n#include "update/check.h"\n',

@@ -1,4 +1,4 @@
-#include "core/uMain.h"
+#include "plugin/uMain.h"
 
 #include <vector>
 
