@@ -98,6 +98,10 @@ std::wstring FinalReport(HWND form) {
 
 int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& user, intptr_t a, intptr_t b,
                 intptr_t c) {
+    return ShowOptionsBy([&] { loader.Send(HM_SHOW_OPTIONS, a, b, c); }, user);
+}
+
+int ShowOptionsBy(const std::function<void()>& send, const std::function<void(HWND form)>& user) {
     std::atomic<bool> done{false};
     std::atomic<int> shown{0};
     std::thread watcher([&] {
@@ -115,7 +119,7 @@ int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& use
             ::Sleep(20);
         }
     });
-    loader.Send(HM_SHOW_OPTIONS, a, b, c);
+    send();
     done = true;
     watcher.join();
     return shown;

@@ -41,6 +41,8 @@ std::wstring FinalReport(HWND form);
 // its close box. Returns the number of windows that showed.
 int ShowOptions(TPluginLoader& loader, const std::function<void(HWND form)>& user, intptr_t a = 0, intptr_t b = 0,
                 intptr_t c = 0);
+// The same, where `send` sends message 6 as the caller's host does.
+int ShowOptionsBy(const std::function<void()>& send, const std::function<void(HWND form)>& user);
 
 // The HTTP proxy of this process; empty for none. Wine's WinInet reads it
 // from ucrtbase's copy of the environment, which only that copy's own setter
