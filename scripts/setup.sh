@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12 (as root), and
-# builds the i686 guest for the 32-bit runs. Safe to run again: it skips
-# what is there.
+# Installs what the build and the tests need on Debian 12 (as root); with
+# --guest also the i686 guest for the 32-bit runs, which only the tests and
+# demo.sh --i686 use (guest_run.sh builds it too when it is missing). Safe
+# to run again: it skips what is there.
 set -euo pipefail
 
 PACKAGES=(cmake g++ clang libclang-rt-14-dev googletest libbenchmark-dev
@@ -21,4 +22,6 @@ if ((${#missing[@]})); then
 fi
 
 # The i686 guest in which the 32-bit programs run (built once, then cached).
-"$(dirname "$0")/guest_image.sh" >/dev/null
+if [[ "${1:-}" == "--guest" ]]; then
+    "$(dirname "$0")/guest_image.sh" >/dev/null
+fi

@@ -7,7 +7,7 @@
 # hostile-input Windows tests). Ends with one line "steps: N passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
-./scripts/setup.sh || exit 1
+./scripts/setup.sh --guest || exit 1
 source scripts/env.sh
 trap stop_services EXIT
 start_services
