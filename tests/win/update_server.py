@@ -7,9 +7,13 @@ control requests made directly (not through the proxy):
 
   POST /__control?status=N&delay=S   the next answers: status N, after S
                                      seconds, with the request body as body;
-                                     also clears the log unless keeplog=1
+                                     also clears the log unless keeplog=1;
+                                     with stall=T, the first half of the
+                                     body comes at once and the rest T
+                                     seconds later
   GET  /__log                        one line per answered request:
-                                     "path<TAB>user agent<TAB>done (0/1)"
+                                     "path<TAB>user agent<TAB>done", done
+                                     being 0, p (part of the body sent) or 1
   GET  /__shutdown                   ends the server
 
 Every other request is an answer to the product.
@@ -42,6 +46,7 @@ class State:
         self.lock = threading.Lock()
         self.status = 404
         self.delay = 0.0
+        self.stall = 0.0
         self.body = b""
         self.log = []  # [path, agent, done]
 
@@ -52,19 +57,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def reply(self, status, body, content_type="text/plain"):
+    def reply(self, status, body, content_type="text/plain", stall=0.0, part_sent=None):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Connection", "close")
         self.end_headers()
+        if stall > 0:
+            half = len(body) // 2
+            self.wfile.write(body[:half])
+            self.wfile.flush()
+            if part_sent:
+                part_sent()
+            time.sleep(stall)
+            body = body[half:]
         self.wfile.write(body)
 
     def do_GET(self):
         state = self.server.state
         if self.path == "/__log":
             with state.lock:
-                lines = ["%s\t%s\t%d" % (p, a, d) for p, a, d in state.log]
+                lines = ["%s\t%s\t%s" % (p, a, d) for p, a, d in state.log]
             self.reply(200, ("\n".join(lines) + "\n" if lines else "").encode("utf-8"))
         elif self.path == "/__shutdown":
             self.reply(200, b"bye\n")
@@ -86,6 +99,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with state.lock:
             state.status = int(query.get("status", ["200"])[0])
             state.delay = float(query.get("delay", ["0"])[0])
+            state.stall = float(query.get("stall", ["0"])[0])
             state.body = body
             if query.get("keeplog", ["0"])[0] != "1":
                 state.log = []
@@ -94,16 +108,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def answer_product(self):
         state = self.server.state
         with state.lock:
-            entry = [self.path, self.headers.get("User-Agent", ""), 0]
+            entry = [self.path, self.headers.get("User-Agent", ""), "0"]
             state.log.append(entry)
-            status, delay, body = state.status, state.delay, state.body
+            status, delay, stall, body = state.status, state.delay, state.stall, state.body
         if delay > 0:
             time.sleep(delay)
+
+        def part_sent():
+            with state.lock:
+                entry[2] = "p"
+
         try:
-            self.reply(status, body, "text/html" if status != 200 else "text/plain")
+            self.reply(status, body, "text/html" if status != 200 else "text/plain", stall, part_sent)
         finally:
             with state.lock:
-                entry[2] = 1
+                entry[2] = "1"
 
 
 def serve(port_file, watch_pid):

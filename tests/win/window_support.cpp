@@ -154,10 +154,11 @@ void TUpdateServer::Use() const { SetProxy(L"http://127.0.0.1:" + std::to_wstrin
 
 void TUpdateServer::Refuse() { SetProxy(L"http://127.0.0.1:9"); }
 
-void TUpdateServer::Serve(int status, const std::string& body, double delaySeconds, bool keepLog) const {
-    wchar_t path[96];
-    swprintf(path, std::size(path), L"/__control?status=%d&delay=%.2f&keeplog=%d", status, delaySeconds,
-             keepLog ? 1 : 0);
+void TUpdateServer::Serve(int status, const std::string& body, double delaySeconds, bool keepLog,
+                          double stallSeconds) const {
+    wchar_t path[128];
+    swprintf(path, std::size(path), L"/__control?status=%d&delay=%.2f&keeplog=%d&stall=%.2f", status, delaySeconds,
+             keepLog ? 1 : 0, stallSeconds);
     EXPECT_EQ(Request(L"POST", path, body), "ok\n");
 }
 
@@ -174,8 +175,9 @@ std::vector<TLogEntry> TUpdateServer::Log() const {
         const size_t tab1 = line.find('\t');
         const size_t tab2 = tab1 == std::string::npos ? std::string::npos : line.find('\t', tab1 + 1);
         if (tab2 != std::string::npos) {
-            entries.push_back(
-                {line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1) == "1"});
+            const std::string done = line.substr(tab2 + 1);
+            entries.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), done == "1",
+                               done == "1" || done == "p"});
         }
         start = end + 1;
     }

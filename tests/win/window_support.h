@@ -52,7 +52,8 @@ void SetProxy(const std::wstring& value);
 struct TLogEntry {
     std::string Path;
     std::string Agent;
-    bool Done = false;  // answered
+    bool Done = false;         // answered
+    bool BodyStarted = false;  // some of the body sent, or all
 };
 
 // The stand-in for the maker's server that ctest starts (fixture
@@ -71,8 +72,10 @@ public:
     static void Refuse();
 
     // The next answers: this status and body, after delay seconds. Clears
-    // the log unless keepLog.
-    void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false) const;
+    // the log unless keepLog. With a stall, the first half of the body is
+    // sent at once and the rest that many seconds later.
+    void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false,
+               double stallSeconds = 0) const;
     std::vector<TLogEntry> Log() const;
 
     // A request straight to the server, not through the proxy.
