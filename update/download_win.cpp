@@ -10,6 +10,8 @@
 #include "update/running_checks_win.h"
 #include "update/version_logic.h"
 
+std::atomic<TWriteFileCall> WriteTemporaryCopy{&::WriteFile};
+
 namespace {
 
 constexpr DWORD ReadBufferSize = 1024;
@@ -62,10 +64,15 @@ bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
     for (;;) {
         DWORD read = 0;
         if (!::InternetReadFile(address, buffer, ReadBufferSize, &read)) {
-            read = 0;
+            // Cancelled (the module closed the handles) or cut off: what came
+            // so far is not the whole file.
+            return false;
         }
         if (read == 0) {
-            return true;
+            // Where closing the handles does not interrupt a read, a
+            // cancelled check may still get its whole body; it writes
+            // nothing all the same.
+            return !RunningChecks.IsCancelled(slot);
         }
         if (body.size() + read > MaxVersionFileSize) {
             return false;
@@ -76,21 +83,37 @@ bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
 
 std::atomic<uint32_t> TemporaryCounter{0};
 
-// Deletes the half-made copy on every way out but success.
+// The copy while it is written: a new file under a name of its own, closed
+// and deleted on every way out but success. Its handle is not shared, so
+// the file can be deleted only once the handle is closed.
 class TTemporaryFile {
 public:
-    explicit TTemporaryFile(std::u16string name) : FName(std::move(name)) {}
+    TTemporaryFile() = default;
     ~TTemporaryFile() {
+        FFile.reset();
         if (!FName.empty()) {
             ::DeleteFileW(W(FName));
         }
     }
     TTemporaryFile(const TTemporaryFile&) = delete;
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+    // False when a file of that name exists or cannot be made.
+    bool Create(const std::u16string& name) {
+        FFile.reset(::CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!FFile) {
+            return false;
+        }
+        FName = name;
+        return true;
+    }
+    HANDLE Handle() const noexcept { return FFile.get(); }
+    bool Close() noexcept { return ::CloseHandle(FFile.release()) != FALSE; }
     const std::u16string& Name() const noexcept { return FName; }
     void Keep() noexcept { FName.clear(); }
 
 private:
+    TUniqueFile FFile;
     std::u16string FName;
 };
 
@@ -102,26 +125,26 @@ bool IsSharingError(DWORD error) noexcept {
 // place in one step, so a reader never sees a half-written file and two
 // checks never write the same file.
 void ReplaceFileWith(const std::u16string& fileName, const std::string& body) {
-    TUniqueFile file;
-    std::u16string name;
-    for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-        name = fileName + u"." + DecimalText(::GetCurrentProcessId()) + u"-" + DecimalText(::GetCurrentThreadId()) +
-               u"-" + DecimalText(++TemporaryCounter) + u".tmp";
-        file.reset(::CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    TTemporaryFile temporary;
+    bool created = false;
+    for (int attempt = 0; attempt < 16 && !created; ++attempt) {
+        created = temporary.Create(fileName + u"." + DecimalText(::GetCurrentProcessId()) + u"-" +
+                                   DecimalText(::GetCurrentThreadId()) + u"-" + DecimalText(++TemporaryCounter) +
+                                   u".tmp");
+        if (!created && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
             ThrowLastError("cannot create the temporary copy");
         }
     }
-    if (!file) {
+    if (!created) {
         ThrowLastError("cannot create the temporary copy");
     }
-    TTemporaryFile temporary(name);
     DWORD written = 0;
-    if (!::WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr) ||
+    if (!WriteTemporaryCopy.load()(temporary.Handle(), body.data(), static_cast<DWORD>(body.size()), &written,
+                                   nullptr) ||
         written != body.size()) {
         ThrowLastError("cannot write the temporary copy");
     }
-    if (!::CloseHandle(file.release())) {
+    if (!temporary.Close()) {
         ThrowLastError("cannot close the temporary copy");
     }
     // A check that is reading the old file holds it for a moment.

@@ -2,7 +2,10 @@
 // fetched, then saved whole in the user's temporary folder and read back.
 #pragma once
 
+#include <atomic>
 #include <string>
+
+#include <windows.h>
 
 #include "update/running_checks_win.h"
 #include "update/version_logic.h"
@@ -20,3 +23,8 @@ std::u16string GetTempDir();
 // The saved version file's values, through the profile functions. Throws
 // when the file cannot be opened.
 TVersionFileValues ReadVersionFile(const std::u16string& fileName);
+
+// What writes the temporary copy: the system's WriteFile. A test puts a
+// failing one here, as a full disk would fail.
+using TWriteFileCall = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+extern std::atomic<TWriteFileCall> WriteTemporaryCopy;

@@ -47,6 +47,11 @@ void TRunningChecks::CloseHandles(TCheckSlot& slot) noexcept {
     }
 }
 
+bool TRunningChecks::IsCancelled(const TCheckSlot& slot) noexcept {
+    std::lock_guard<std::mutex> guard(FLock);
+    return slot.Cancelled;
+}
+
 bool TRunningChecks::Post(const TCheckSlot& slot, HWND window, UINT message, LPARAM report) noexcept {
     std::lock_guard<std::mutex> guard(FLock);
     return !slot.Cancelled && ::PostMessageW(window, message, 0, report);
@@ -64,4 +69,9 @@ void TRunningChecks::CancelAll() {
     for (const std::shared_ptr<TCheckSlot>& slot : running) {
         CloseHandles(*slot);
     }
+}
+
+size_t TRunningChecks::Count() {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FChecks.size();
 }

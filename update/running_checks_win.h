@@ -28,6 +28,7 @@ public:
     // handle closed, when the check was cancelled meanwhile.
     bool Keep(TCheckSlot& slot, HINTERNET TCheckSlot::*field, HINTERNET handle) noexcept;
     void CloseHandles(TCheckSlot& slot) noexcept;
+    bool IsCancelled(const TCheckSlot& slot) noexcept;
 
     // Posts a report unless the check is cancelled, under the lock, so that
     // once CancelAll returns no report of a running check is posted any more.
@@ -36,6 +37,9 @@ public:
     // Cancels every running check and closes its handles: a call that waits
     // on one fails where the system supports that, and the thread ends.
     void CancelAll();
+
+    // How many checks hold a slot.
+    size_t Count();
 
 private:
     std::mutex FLock;

@@ -52,7 +52,6 @@ public:
         request.Label = FLabel;
         request.Generation = ++FGeneration;
         request.ReportWindow = ReportWindow();
-        request.Slot = RunningChecks.Add();
         return request;
     }
 
@@ -81,7 +80,9 @@ private:
 TUpdateModule UpdateModule;
 
 HWND TUpdateModule::ReportWindow() {
-    if (!FWindow) {
+    // One that could not be made is tried again at the next showing.
+    if (!FWindow || !FWindow->Handle()) {
+        FWindow.reset();
         FWindow = std::make_unique<TMessageWindow>([this](UINT message, WPARAM, LPARAM lParam) {
             if (message != WM_UPDATE_REPORT) {
                 return false;
@@ -168,6 +169,25 @@ void PostReport(const TUpdateRequest& request, std::u16string text, bool foundPa
     }
 }
 
+// A check's slot in RunningChecks, taken out again unless handed over to
+// the check's thread, which takes it out as it ends.
+class TSlotClaim {
+public:
+    TSlotClaim() : FSlot(RunningChecks.Add()) {}
+    ~TSlotClaim() {
+        if (FSlot) {
+            RunningChecks.Forget(FSlot);
+        }
+    }
+    TSlotClaim(const TSlotClaim&) = delete;
+    TSlotClaim& operator=(const TSlotClaim&) = delete;
+    const std::shared_ptr<TCheckSlot>& Get() const noexcept { return FSlot; }
+    void HandOver() noexcept { FSlot.reset(); }
+
+private:
+    std::shared_ptr<TCheckSlot> FSlot;
+};
+
 // One check on its own thread. The thread owns the object and a reference
 // to this module, so the host can unload the plug-in while a check runs: the
 // code stays until the thread has left it.
@@ -182,11 +202,16 @@ public:
             return;
         }
         TUniqueModule reference(module);
+        // In the running checks before the thread runs, so that a shutdown
+        // meanwhile cancels it; given back here unless the thread starts.
+        TSlotClaim slot;
+        request.Slot = slot.Get();
         auto thread = std::make_unique<TDownloadThread>(std::move(request), module);
         const TUniqueKernelHandle handle(::CreateThread(nullptr, 0, &TDownloadThread::ThreadProc, thread.get(), 0, nullptr));
         if (handle) {
             static_cast<void>(thread.release());
             static_cast<void>(reference.release());
+            slot.HandOver();
         }
     }
 

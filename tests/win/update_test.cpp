@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -20,6 +21,8 @@
 #include "core/u_common.h"
 #include "tests/win/test_support.h"
 #include "tests/win/window_support.h"
+#include "update/download_win.h"
+#include "update/running_checks_win.h"
 #include "update/update.h"
 
 namespace {
@@ -146,8 +149,9 @@ protected:
     static std::wstring Copy() { return Temp->File(L"brisklet.ini"); }
 
     // What the server answers from now on; also clears its log.
-    static void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false) {
-        Server->Serve(status, body, delaySeconds, keepLog);
+    static void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false,
+                      double stallSeconds = 0) {
+        Server->Serve(status, body, delaySeconds, keepLog, stallSeconds);
     }
 
     static std::vector<TLogEntry> Log() { return Server->Log(); }
@@ -460,6 +464,69 @@ TEST_F(UpdateCheck, TenChecksBackToBackEndConsistently) {
     EXPECT_TRUE(LeftOvers().empty());
 }
 
+// A disk that fills up while the copy is written: half the bytes go out,
+// then the write fails.
+std::atomic<int> FailedWrites{0};
+
+BOOL WINAPI WriteHalfThenFail(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+    ++FailedWrites;
+    ::WriteFile(file, data, size / 2, written, overlapped);
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST_F(UpdateCheck, AFailedWriteLeavesTheCopyAndNoTemporaryFile) {
+    SetPageThroughCheck("http://www.orvane.example/written");
+    const std::string old = ReadBytes(Copy());
+    FailedWrites = 0;
+    const TWriteFileCall saved = WriteTemporaryCopy.exchange(&WriteHalfThenFail);
+    Serve(200, Ini("major=5\r\npage=http://www.orvane.example/unwritten\r\n"));
+    StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    const bool wrote = PumpUntil([] { return FailedWrites > 0; }, 10000);
+    PumpUntil([] { return RunningChecks.Count() == 0; }, 5000);  // the check ends
+    Pump(200);
+    WriteTemporaryCopy = saved;
+    ASSERT_TRUE(wrote) << "the check never wrote";
+    EXPECT_EQ(Window->Text(), Waiting);  // the waiting text stays
+    EXPECT_EQ(ReadBytes(Copy()), old);
+    const std::vector<std::wstring> left = LeftOvers();
+    EXPECT_TRUE(left.empty()) << Utf8(left.front()) << " stayed in the temporary folder";
+    EXPECT_EQ(Page(), u"http://www.orvane.example/written");
+}
+
+LRESULT CALLBACK RefuseCreation(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_NCCREATE ? FALSE : ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A showing whose check cannot start gives its place back at once: the
+// running checks are otherwise emptied only when the module goes.
+TEST_F(UpdateCheck, AShowingWhoseCheckCannotStartKeepsNoSlot) {
+    // The report window goes, so the next check makes it again; and a class
+    // of its name, this module's, whose windows refuse to be made.
+    ShutDownUpdateChecks();
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    ::UnregisterClassW(L"BriskletMessageWindow", module);
+    WNDCLASSEXW refusing{};
+    refusing.cbSize = sizeof(refusing);
+    refusing.lpfnWndProc = &RefuseCreation;
+    refusing.hInstance = module;
+    refusing.lpszClassName = L"BriskletMessageWindow";
+    ASSERT_NE(::RegisterClassExW(&refusing), 0);
+    const size_t before = RunningChecks.Count();
+    for (int showing = 0; showing < 5; ++showing) {
+        StartUpdateCheck(u"brisklet.ini", 0, 3, 6);
+    }
+    const size_t after = RunningChecks.Count();
+    ::UnregisterClassW(L"BriskletMessageWindow", module);
+    EXPECT_EQ(after, before) << "slots kept by checks that never started";
+
+    // With its own class again, the next showing checks as before.
+    SetUpdateLabel(Window->Label());  // the shutdown cleared it
+    Serve(200, Ini("major=0\r\nminor=3\r\nrelease=11\r\n"));
+    EXPECT_EQ(Check(), Available(L"0.3.11"));
+    EXPECT_TRUE(PumpUntil([] { return RunningChecks.Count() == 0; }, 5000)) << RunningChecks.Count();
+}
+
 // The library holding the update check, loaded as the host loads the
 // plug-in; its exports stand for the plug-in's start of a check and its
 // release.
@@ -511,6 +578,40 @@ TEST_F(UpdateCheck, UnloadingWhileACheckRunsWaitsForTheThread) {
     std::printf("the module went %llu ms after the release; the answer was due 1.5 s after the request\n",
                 ::GetTickCount64() - released);
     Pump(1700);  // past the server's answer
+    EXPECT_EQ(Window->Text(), Waiting);
+}
+
+// The host lets go while the body is on its way. The cancelled read is not
+// the end of the data: what came so far must not replace the copy after
+// the plug-in is gone.
+TEST_F(UpdateCheck, ACheckCancelledWhileTheBodyArrivesWritesNothing) {
+    SetPageThroughCheck("http://www.orvane.example/whole");
+    if (HasFatalFailure()) {
+        return;
+    }
+    const std::string whole = ReadBytes(Copy());
+    std::string body = Ini("major=0\r\nminor=3\r\nrelease=12\r\n;");
+    body.resize(3000, ';');
+    body += "\r\n";
+    Serve(200, body, 0, false, 3.0);
+    TProbe probe;
+    ASSERT_NE(probe.Module(), nullptr);
+    probe.Start(Window->Label());
+    ASSERT_TRUE(PumpUntil(
+        [] {
+            const std::vector<TLogEntry> log = Log();
+            return log.size() == 1 && log[0].BodyStarted;
+        },
+        10000));
+    Pump(500);  // the first half reaches the check
+    probe.Release();
+    probe.Free();
+    EXPECT_TRUE(PumpUntil([&] { return !probe.Loaded(); }, 15000)) << "the module is let go when the check ends";
+    ASSERT_TRUE(PumpUntil([] { return AllAnswered(1); }, 10000));
+    Pump(300);
+    const std::string now = ReadBytes(Copy());
+    EXPECT_TRUE(now == whole) << "the cancelled check wrote " << now.size() << " bytes of " << body.size();
+    EXPECT_TRUE(LeftOvers().empty());
     EXPECT_EQ(Window->Text(), Waiting);
 }
 
