@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/message_window.h"
+#include "base/thread_data_win.h"
 
 // The static C++ runtime's emergency exception pool (libstdc++, not declared
 // in its headers).
@@ -8,19 +9,17 @@ namespace __gnu_cxx {
 void __freeres();
 }
 
-// winpthread's own thread callback. A thread of the host that ran our code
-// (a lock, a wait) got winpthread's data for it: a thread handle and an
-// event, given back only when the thread ends. The host's threads outlive
-// us, so on FreeLibrary each load and unload leaked the two handles.
-extern "C" PIMAGE_TLS_CALLBACK __xl_f;
-
 namespace {
 
-void NTAPI ReleaseThreadData(PVOID module, DWORD reason, PVOID reserved) {
+void NTAPI ReleaseThreadData(PVOID, DWORD reason, PVOID reserved) {
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        // The unloading thread's data, as if that thread ended now; threads
-        // winpthread started itself are left to it.
-        __xl_f(module, DLL_THREAD_DETACH, nullptr);
+        // A thread of the host that ran our code (a lock, a wait) got
+        // winpthread's data, given back only when the thread ends; the
+        // host's threads outlive us. So the unloading thread's is given back
+        // here. Threads winpthread started itself are left to it. When a
+        // check's thread unloads us, the host's thread gave back its own
+        // as it let go of the last plug-in object.
+        GiveBackThreadData();
     }
 }
 

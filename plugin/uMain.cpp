@@ -4,6 +4,7 @@
 
 #include "base/guard.h"
 #include "base/text.h"
+#include "base/thread_data_win.h"
 #include "base/wide.h"
 #include "core/list_file.h"
 #include "core/rotation_win.h"
@@ -83,6 +84,9 @@ TW2IPlugin::~TW2IPlugin() {
         // thread after that, and a reload must not find our old classes.
         ShutDownUpdateChecks();
         UnregisterMessageWindowClass();
+        // A check's thread may hold the DLL past FreeLibrary, and the unload
+        // then runs on that thread, which cannot give back this one's data.
+        GiveBackThreadData();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "base/files_win.h"
 #include "base/guard.h"
 #include "base/message_window.h"
+#include "base/thread_data_win.h"
 #include "base/wide.h"
 #include "base/win_handles.h"
 #include "lang/LanguageSupport.h"
@@ -224,6 +225,9 @@ private:
             self->Execute();
             RunningChecks.Forget(self->FRequest.Slot);
         }
+        // Once the reference is let go, the host may unload the module
+        // before this thread's detach would reach it.
+        GiveBackThreadData();
         // Nothing of this module may run once the reference is let go.
         ::FreeLibraryAndExitThread(module, 0);
     }

@@ -104,6 +104,56 @@ TEST(PluginUnload, ReleasingAndFreeingWhileChecksHangLeavesNothingToRun) {
     TUpdateServer::Refuse();
 }
 
+// The host's thread gets the threads runtime's data (a thread handle and an
+// event) as it runs our code. When a check's thread holds the DLL past
+// FreeLibrary, the unload runs on that thread, which can give back only its
+// own: the host thread's must be back before.
+TEST(PluginUnload, UnloadsOnACheckThreadLeaveNoHandlesOfTheHostThread) {
+    TUpdateServer server;
+    ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
+    server.Use();
+    TPluginFolder folder(L"unload-handles");
+    const std::wstring dll = folder.Dll();
+    int heldAfterFree = 0;
+    const auto cycle = [&] {
+        server.Serve(200, NewerVersion, 1.0);
+        THostService host;
+        PutStore(host, TStoreValues());
+        TPluginLoader loader;
+        ASSERT_TRUE(loader.Load(dll, host)) << Utf8(loader.Error);
+        loader.Send(HM_START);
+        ShowOptions(loader, [](HWND) {});
+        loader.ReleasePlugin();
+        loader.Unload();
+        heldAfterFree += Loaded(dll) ? 1 : 0;
+        ASSERT_TRUE(PumpUntil([&] { return !Loaded(dll); }, 20000)) << "the DLL stayed loaded";
+        // Its request is answered and its connection closed.
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                const std::vector<TLogEntry> log = server.Log();
+                return std::all_of(log.begin(), log.end(), [](const TLogEntry& e) { return e.Done; });
+            },
+            10000));
+        PumpUntil([] { return false; }, 100);
+    };
+    for (int i = 0; i < 3; ++i) {
+        cycle();  // warm-up: Wine's and WinInet's own handles settle
+    }
+    heldAfterFree = 0;
+    const DWORD before = CountHandles();
+    const int cycles = 20;
+    for (int i = 0; i < cycles; ++i) {
+        cycle();
+    }
+    const DWORD after = CountHandles();
+    std::printf("%d load, show-options and free cycles: a check held the DLL after FreeLibrary in %d; handles %lu -> %lu\n",
+                cycles, heldAfterFree, static_cast<unsigned long>(before), static_cast<unsigned long>(after));
+    server.Serve(200, "");
+    TUpdateServer::Refuse();
+    ASSERT_GT(heldAfterFree, 0) << "no unload ran on a check's thread: the count shows nothing";
+    EXPECT_EQ(after, before) << "handles left by unloads on a check's thread";
+}
+
 TEST(PluginUnload, FreeingAfterACheckLeavesNoClassAndAReloadWorks) {
     TUpdateServer server;
     ASSERT_TRUE(server.Running()) << "the stand-in server is not running (its port file is missing)";
