@@ -29,10 +29,12 @@ void NTAPI ReleaseThreadData(PVOID, DWORD reason, PVOID reserved) {
 extern "C" __attribute__((section(".CRT$XLE"), used))
 const PIMAGE_TLS_CALLBACK BriskletReleaseThreadData = ReleaseThreadData;
 
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ::DisableThreadLibraryCalls(module);
-    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+// Thread notifications stay on: winpthread gives back the data of a thread
+// that ends while we stay loaded, such as a thread of the host that ran our
+// code, in its thread-detach callback. (The loader ignores
+// DisableThreadLibraryCalls for a module with a TLS directory anyway.)
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // The plug-in object gives its classes back as it goes; this is for
         // a host that unloads without releasing it.
         UnregisterMessageWindowClass();
