@@ -6,6 +6,24 @@ std::u16string SelectionKey(int32_t icon) {
     return u";;" + DecimalText(icon) + u";;";
 }
 
+TTicks TicksFromSelection(std::u16string_view selection) {
+    TTicks ticks{};
+    for (int32_t n = 0; n < TickableIconCount; ++n) {
+        ticks[static_cast<size_t>(n)] = selection.find(SelectionKey(n)) != std::u16string_view::npos;
+    }
+    return ticks;
+}
+
+std::u16string SelectionFromTicks(const TTicks& ticks) {
+    std::u16string selection = u";;";
+    for (int32_t n = 0; n < TickableIconCount; ++n) {
+        if (ticks[static_cast<size_t>(n)]) {
+            selection += SelectionKey(n);
+        }
+    }
+    return selection;
+}
+
 int64_t UnitFactor(int32_t freqUnit) noexcept {
     switch (freqUnit) {
     case 1: return 60000;

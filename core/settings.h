@@ -2,8 +2,12 @@
 // Win32.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "core/icons.h"
 
 // The four settings, as the host's store keeps them.
 struct TSettings {
@@ -16,6 +20,16 @@ struct TSettings {
 // ";;" + the icon in decimal + ";;": how StatusSelection names a selected
 // icon.
 std::u16string SelectionKey(int32_t icon);
+
+// One tick for each picture the options window lets the user tick.
+using TTicks = std::array<bool, TickableIconCount>;
+
+// Picture n is ticked when ";;" + n + ";;" occurs anywhere in the
+// selection; other numbers and any other text tick nothing.
+TTicks TicksFromSelection(std::u16string_view selection);
+// ";;" followed by ";;" + n + ";;" for each ticked n, ascending: what the
+// options window writes.
+std::u16string SelectionFromTicks(const TTicks& ticks);
 
 // The largest interval a window-message timer takes.
 inline constexpr uint32_t MaxTimerInterval = 2147483647u;

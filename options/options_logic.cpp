@@ -4,24 +4,6 @@
 
 #include "core/version.h"
 
-TTicks TicksFromSelection(std::u16string_view selection) {
-    TTicks ticks{};
-    for (int32_t n = 0; n < StatusEntryCount; ++n) {
-        ticks[static_cast<size_t>(n)] = selection.find(SelectionKey(n)) != std::u16string_view::npos;
-    }
-    return ticks;
-}
-
-std::u16string SelectionFromTicks(const TTicks& ticks) {
-    std::u16string selection = u";;";
-    for (int32_t n = 0; n < StatusEntryCount; ++n) {
-        if (ticks[static_cast<size_t>(n)]) {
-            selection += SelectionKey(n);
-        }
-    }
-    return selection;
-}
-
 int32_t ClampFreqValue(int32_t value) noexcept { return std::clamp(value, FreqMin, FreqMax); }
 
 int32_t ClampFreqUnit(int32_t unit) noexcept {

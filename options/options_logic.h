@@ -23,13 +23,7 @@ inline constexpr int32_t StatusCheckWidth = 15;    // the check box's part of an
 inline constexpr int32_t StatusCheckSize = 13;
 inline constexpr int32_t StatusPictureSize = 16;
 
-using TTicks = std::array<bool, StatusEntryCount>;
-
-// Entry n is ticked when ";;" + n + ";;" occurs anywhere in the selection;
-// numbers without an entry and any other text tick nothing.
-TTicks TicksFromSelection(std::u16string_view selection);
-// ";;" followed by ";;" + n + ";;" for each ticked n, ascending.
-std::u16string SelectionFromTicks(const TTicks& ticks);
+static_assert(StatusEntryCount == std::tuple_size<TTicks>::value, "one tick per status entry");
 
 // tbFreq's range and position as laid out.
 inline constexpr int32_t FreqMin = 1;
