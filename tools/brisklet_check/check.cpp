@@ -27,17 +27,6 @@ bool AllDigits(std::u16string_view text) noexcept {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
-// Position of "/nl" in any letter case, or npos.
-size_t FindMarkerAnyCase(std::u16string_view text) noexcept {
-    for (size_t i = 0; i + 2 < text.size(); ++i) {
-        if (text[i] == u'/' && (text[i + 1] == u'n' || text[i + 1] == u'N') &&
-            (text[i + 2] == u'l' || text[i + 2] == u'L')) {
-            return i;
-        }
-    }
-    return std::u16string_view::npos;
-}
-
 class TChecker {
 public:
     explicit TChecker(TCheckReport& report) : FReport(report) {}
@@ -181,6 +170,16 @@ private:
 };
 
 }  // namespace
+
+size_t FindMarkerAnyCase(std::u16string_view text) noexcept {
+    for (size_t i = 0; i + 2 < text.size(); ++i) {
+        if (text[i] == u'/' && (text[i + 1] == u'n' || text[i + 1] == u'N') &&
+            (text[i + 2] == u'l' || text[i + 2] == u'L')) {
+            return i;
+        }
+    }
+    return std::u16string_view::npos;
+}
 
 size_t TCheckReport::Count(TSeverity severity) const noexcept {
     return static_cast<size_t>(

@@ -1,13 +1,20 @@
 #include "tools/brisklet_check/cli.h"
 
+#include <algorithm>
+
 #include "core/icons.h"
 #include "core/version.h"
+#include "tools/brisklet_check/commands.h"
 #include "tools/brisklet_check/files.h"
 
 namespace {
 
 const char Usage[] =
     "usage: brisklet-check [--json] [--as list|statuses] [PATH ...]\n"
+    "       brisklet-check --from-fortune FILE... [-o OUT] [--codepage N] [--force]\n"
+    "       brisklet-check --preview N [--mode xstatus|full|icon] [--selection I,J,...]\n"
+    "                      [--icon I] [--seed S] [FOLDER]\n"
+    "       brisklet-check --to-utf8 FILE... [--codepage N] [--force]\n"
     "       brisklet-check --icons\n"
     "Checks the plug-in's text files and reports every entry that will never be\n"
     "applied, with its line number and why.\n"
@@ -17,8 +24,25 @@ const char Usage[] =
     "                  whatever its name\n"
     "  --json          print the report as JSON (keys are listed in README.md)\n"
     "  --icons         list the picture numbers and their names, one a line\n"
+    "  --from-fortune  make a list.txt of fortune files (entries between lines of\n"
+    "                  only \"%\"), each fortune one entry, its lines joined by /nl;\n"
+    "                  it goes to OUT (never over an existing file without --force)\n"
+    "                  or to standard output; what is left out, and why, is listed\n"
+    "  --preview N     show N runs of the rotation on the FOLDER's files (default:\n"
+    "                  this folder) as your contacts would see them; --mode as in\n"
+    "                  the options (default xstatus), --selection the pictures\n"
+    "                  ticked (default all), --icon the picture you have on now,\n"
+    "                  --seed repeats the same draws\n"
+    "  --to-utf8       rewrite old list files as UTF-8 with a byte-order mark; the\n"
+    "                  original is kept as FILE.bak; files that are UTF-8 or UTF-16\n"
+    "                  already are left alone, and so is a file with bytes that\n"
+    "                  can't be decoded, unless --force\n"
+    "  --codepage N    read files without a mark that are not UTF-8 in code page N\n"
+    "                  (866, 1251, 1252 or 20866 for KOI8-R) instead of the\n"
+    "                  system's\n"
     "Exit status: 0 nothing wrong; 1 an entry is never applied or a marker never\n"
-    "expands; 2 a file could not be read or the arguments are wrong.\n";
+    "expands, or --to-utf8 left a file for bytes it could not decode; 2 a file\n"
+    "could not be read or written, or the arguments are wrong.\n";
 
 constexpr size_t ShownEntry = 72;  // characters of an entry quoted in the report
 
@@ -156,7 +180,24 @@ std::string FormatJson(const std::vector<TCheckedFile>& files) {
     return out;
 }
 
-int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std::string& out, std::string& err) {
+int RunCheck(const std::vector<std::string>& args, const TCheckSetup& setup, std::string& out, std::string& err,
+             bool* outIsFile) {
+    bool isFile = false;
+    if (outIsFile) {
+        *outIsFile = false;
+    }
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        std::find(args.begin(), args.end(), "-h") != args.end()) {
+        out += Usage;
+        return CheckClean;
+    }
+    if (HasCommand(args)) {
+        const int status = RunCommand(args, setup, out, err, isFile);
+        if (outIsFile) {
+            *outIsFile = isFile;
+        }
+        return status;
+    }
     bool json = false;
     bool forced = false;
     TListKind forcedKind = TListKind::List;

@@ -1,9 +1,16 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 
 #include "tools/brisklet_check/files.h"
+
+namespace {
+
+using TFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+}  // namespace
 
 TPathKind ProbePath(const std::string& path) {
     struct stat info {};
@@ -15,7 +22,7 @@ TPathKind ProbePath(const std::string& path) {
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    const TFile file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) {
         return false;
     }
@@ -30,3 +37,20 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
 std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
+              ::fsync(::fileno(file)) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/win_handles.h"
 #include "core/list_file.h"
 #include "tools/brisklet_check/files.h"
 
@@ -34,3 +35,28 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
                ? folder + name
                : folder + "\\" + name;
 }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    TUniqueFile file(::CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(bytes.size() - done > (1u << 24) ? (1u << 24) : bytes.size() - done);
+        DWORD wrote = 0;
+        if (!::WriteFile(file.get(), bytes.data() + done, want, &wrote, nullptr) || wrote == 0) {
+            return false;
+        }
+        done += wrote;
+    }
+    return ::FlushFileBuffers(file.get()) != 0;
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+    return ::MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(ToWide(path).c_str()) != 0; }

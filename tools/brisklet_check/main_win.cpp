@@ -3,6 +3,9 @@
 // them, and the console is told that the report is UTF-8.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 
 #include "core/list_file.h"
@@ -31,9 +34,15 @@ int wmain(int argc, wchar_t** argv) {
     TCheckSetup setup;
     setup.Ansi = &AnsiToUtf16;
     setup.AnsiDescription = "ANSI: the system's code page, " + std::to_string(::GetACP());
+    setup.AnsiName = "the system's code page, " + std::to_string(::GetACP());
     std::string out;
     std::string err;
-    const int status = RunCheck(args, setup, out, err);
+    bool outIsFile = false;
+    const int status = RunCheck(args, setup, out, err, &outIsFile);
+    if (outIsFile) {
+        // A list's CR LF must not become CR CR LF.
+        _setmode(_fileno(stdout), _O_BINARY);
+    }
     const UINT oldCodePage = ::GetConsoleOutputCP();
     ::SetConsoleOutputCP(CP_UTF8);
     std::fwrite(out.data(), 1, out.size(), stdout);
