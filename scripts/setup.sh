@@ -8,7 +8,8 @@ set -euo pipefail
 PACKAGES=(cmake g++ clang libclang-rt-14-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
           wine64 xvfb x11-apps x11-utils imagemagick zip unzip python3
-          g++-multilib qemu-user-static qemu-system-x86 debootstrap e2fsprogs)
+          g++-multilib qemu-user-static qemu-system-x86 debootstrap e2fsprogs
+          fortunes-min fortunes-de fortunes-ru)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

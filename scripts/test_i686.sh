@@ -2,16 +2,18 @@
 # The Windows tests on i686: win_tests, the update-check probe and the host
 # stand-in as the win32-tests preset builds them, run inside the guest (see
 # guest_image.sh) under 32-bit Wine, against the shipped Brisklet.dll of the
-# win32 preset, with the local update server inside the guest too. Ends
-# with "i686 Windows tests: N passed, M failed, K skipped".
+# win32 preset, with the local update server inside the guest too; and the
+# shipped brisklet-check.exe's commands, whose previews must match the
+# native build's. Ends with "i686 Windows tests: N passed, M failed, K
+# skipped".
 #   scripts/test_i686.sh [GTEST_FILTER]     (default: every test)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 filter="${1:-*}"
-for f in build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe \
-         build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe; do
-    [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32 and win32-tests presets" >&2; exit 1; }
+for f in build/win32/bin/Brisklet.dll build/win32/bin/brisklet-check.exe build/win32-tests/bin/win_tests.exe \
+         build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe build/native/bin/brisklet-check; do
+    [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32, win32-tests and native presets" >&2; exit 1; }
 done
 
 job="$ROOT/build/i686-tests"
@@ -19,8 +21,14 @@ rm -rf "$job"
 mkdir -p "$job/bin"
 cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-tests/bin/update_probe.dll \
    build/win32-tests/bin/brisklet-host.exe tests/win/update_server.py "$job/bin/"
+cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py "$job/bin/"
+BRISKLET_CHECK=build/native/bin/brisklet-check python3 tests/win/checker_commands.py \
+    --write-reference "$job/bin/reference.json" || exit 1
 cat >"$job/job.sh" <<JOB
 cd bin
+BRISKLET_CHECK=brisklet-check.exe BRISKLET_WINE=wine BRISKLET_REFERENCE=reference.json \
+    python3 checker_commands.py >../checker.log 2>&1
+echo "checker: \$?" >>../checker.log
 python3 update_server.py start update_server.port || exit 1
 wine win_tests.exe --gtest_filter='$filter' --gtest_output=xml:../win_tests.xml
 rc=\$?
@@ -31,6 +39,9 @@ JOB
 start=$SECONDS
 "$ROOT/scripts/guest_run.sh" "$job" "${BRISKLET_I686_TIMEOUT:-3000}"
 rc=$?
+echo "== brisklet-check.exe's commands on i686"
+cat "$job/checker.log" 2>/dev/null || echo "checker: no report"
+grep -qx "checker: 0" "$job/checker.log" 2>/dev/null || rc=1
 python3 - "$job/win_tests.xml" $((SECONDS - start)) <<'SUMMARY' || rc=1
 import sys, xml.etree.ElementTree as ET
 try:
