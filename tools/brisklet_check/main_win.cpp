@@ -34,7 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     TCheckSetup setup;
     setup.Ansi = &AnsiToUtf16;
     setup.AnsiDescription = "ANSI: the system's code page, " + std::to_string(::GetACP());
-    setup.AnsiName = "the system's code page, " + std::to_string(::GetACP());
+    setup.AnsiName = "code page " + std::to_string(::GetACP()) + " (the system's)";
     std::string out;
     std::string err;
     bool outIsFile = false;
