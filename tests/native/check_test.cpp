@@ -13,6 +13,7 @@
 #include "core/text_list.h"
 #include "tools/brisklet_check/check.h"
 #include "tools/brisklet_check/cli.h"
+#include "tests/native/checker_folder.h"
 
 namespace {
 
@@ -269,32 +270,7 @@ TEST(CheckNames, Utf16ToUtf8) {
 }
 
 // The command line, on files written into a fresh folder.
-class CheckCommand : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FFolder = std::filesystem::temp_directory_path() /
-                  ("brisklet-check-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(FFolder);
-        std::filesystem::create_directories(FFolder);
-    }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
-
-    std::string Write(const std::string& name, const std::string& bytes) {
-        const std::filesystem::path path = FFolder / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.u8string();
-    }
-    int Run(std::vector<std::string> args) {
-        FOut.clear();
-        FErr.clear();
-        return RunCheck(args, TCheckSetup{}, FOut, FErr);
-    }
-
-    std::filesystem::path FFolder;
-    std::string FOut;
-    std::string FErr;
-};
+class CheckCommand : public CheckerFolder {};
 
 TEST_F(CheckCommand, ExitStatusTellsWhetherAnEntryIsNeverApplied) {
     Write("list.txt", "one\r\n\r\ntwo/nlthree\r\n");

@@ -19,6 +19,7 @@
 #include "tools/brisklet_check/fortune.h"
 #include "tools/brisklet_check/preview.h"
 #include "tools/brisklet_check/to_utf8.h"
+#include "tests/native/checker_folder.h"
 
 namespace {
 
@@ -63,42 +64,7 @@ std::string ReadAll(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class TempFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FFolder = std::filesystem::temp_directory_path() /
-                  ("brisklet-commands-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(FFolder);
-        std::filesystem::create_directories(FFolder);
-    }
-    void TearDown() override { std::filesystem::remove_all(FFolder); }
-
-    std::string Write(const std::string& name, const std::string& bytes) {
-        const std::filesystem::path path = FFolder / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.u8string();
-    }
-    int Run(std::vector<std::string> args, TFileOps* files = nullptr) {
-        FOut.clear();
-        FErr.clear();
-        TCheckSetup setup;
-        setup.Files = files;
-        return RunCheck(args, setup, FOut, FErr);
-    }
-    std::vector<std::string> FolderNames() const {
-        std::vector<std::string> names;
-        for (const auto& item : std::filesystem::directory_iterator(FFolder)) {
-            names.push_back(item.path().filename().u8string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::filesystem::path FFolder;
-    std::string FOut;
-    std::string FErr;
-};
+class CheckerCommands : public CheckerFolder {};
 
 }  // namespace
 
@@ -151,7 +117,7 @@ TEST(FortuneImport, TheListGivesEachFortuneBackThroughTheLoader) {
               (std::vector<std::string>{"  indented\r\nnext \xE2\x82\xAC", "/n and / nl stay", "x|y|z"}));
 }
 
-TEST_F(TempFolder, FromFortuneWritesTheListAndNeverOverAFile) {
+TEST_F(CheckerCommands, FromFortuneWritesTheListAndNeverOverAFile) {
     const std::string in = Write("jokes", "one\r\ntwo\r\n%\r\n%\r\nthree");
     const std::string out = (FFolder / "list.txt").u8string();
     ASSERT_EQ(Run({"--from-fortune", in, "-o", out}), CheckClean) << FErr;
@@ -248,7 +214,7 @@ void ExpectedFortunes(const std::string& bytes, std::vector<std::string>& kept) 
 
 }  // namespace
 
-TEST_F(TempFolder, DebianFortunePackagesReadBackThroughTheLoader) {
+TEST_F(CheckerCommands, DebianFortunePackagesReadBackThroughTheLoader) {
     const TPackageCounts packages[] = {
         {"fortunes-min", 819, 0, 2, 0},
         {"fortunes-de", 18760, 3, 1, 0},
@@ -310,7 +276,7 @@ TEST(ToUtf8, KeepsEveryEntryAndFindsUndecodableBytes) {
     EXPECT_EQ(refused.Undecodable[0].Byte, 0x98);
 }
 
-TEST_F(TempFolder, ToUtf8KeepsABackupAndRefusesUnicodeFiles) {
+TEST_F(CheckerCommands, ToUtf8KeepsABackupAndRefusesUnicodeFiles) {
     const std::string old = "\xE4\xE0\r\n\xEF\xE8\xE2\xEE\r\n";
     const std::string list = Write("list.txt", old);
     ASSERT_EQ(Run({"--to-utf8", list, "--codepage", "1251"}), CheckClean) << FErr;
@@ -329,7 +295,7 @@ TEST_F(TempFolder, ToUtf8KeepsABackupAndRefusesUnicodeFiles) {
     EXPECT_EQ(FolderNames(), (std::vector<std::string>{"list.txt", "list.txt.bak", "statuses.txt"}));
 }
 
-TEST_F(TempFolder, ToUtf8LeavesAFileWithUndecodableBytesUnlessForced) {
+TEST_F(CheckerCommands, ToUtf8LeavesAFileWithUndecodableBytesUnlessForced) {
     const std::string old = "one\r\ntwo \x98\r\n";
     const std::string list = Write("list.txt", old);
     EXPECT_EQ(Run({"--to-utf8", list, "--codepage", "1251"}), CheckProblems);
@@ -358,7 +324,7 @@ public:
 
 }  // namespace
 
-TEST_F(TempFolder, AFailedReplaceLeavesTheOldFileAsItWas) {
+TEST_F(CheckerCommands, AFailedReplaceLeavesTheOldFileAsItWas) {
     const std::string old = "\xE4\xE0\r\n";
     const std::string list = Write("list.txt", old);
     TReplaceFails files;
@@ -425,7 +391,7 @@ std::set<std::string> PossibleLines(const TTextList& text, const TTextList& stat
 
 }  // namespace
 
-TEST_F(TempFolder, PreviewShowsExactlyWhatTheRotationCanSend) {
+TEST_F(CheckerCommands, PreviewShowsExactlyWhatTheRotationCanSend) {
     const std::string listBytes = "\xEF\xBB\xBFone/nltwo\r\n\r\nthree\r\n";
     const std::string statusBytes = "5|Beer|Friday/nlnight\r\n5|Beer|Saturday\r\n12|Busy|Back soon\r\n"
                                     "12|Busy\r\n7|Sick|Flu\r\n";
@@ -471,7 +437,7 @@ TEST_F(TempFolder, PreviewShowsExactlyWhatTheRotationCanSend) {
     EXPECT_NE(FOut.find("xStatus \"Friday \xE2\x86\xB5 night\""), std::string::npos) << FOut;
 }
 
-TEST_F(TempFolder, PreviewIsRepeatableAndSilentForAnUntickedPicture) {
+TEST_F(CheckerCommands, PreviewIsRepeatableAndSilentForAnUntickedPicture) {
     Write("list.txt", "a\r\nb\r\nc\r\nd\r\n");
     const std::vector<std::string> seeded = {"--preview", "25", "--seed", "12345", FFolder.u8string()};
     ASSERT_EQ(Run(seeded), CheckClean);
@@ -507,7 +473,9 @@ TEST_F(TempFolder, PreviewIsRepeatableAndSilentForAnUntickedPicture) {
                                                           {"--preview", "3", "--mode", "loud"},
                                                           {"--preview", "3", "--selection", "34"},
                                                           {"--to-utf8", "x", "--codepage", "437"},
-                                                          {"--preview", "3", "--to-utf8", "x"}};
+                                                          {"--preview", "3", "--to-utf8", "x"},
+                                                          {"--preview", "3", "-o", "x"},
+                                                          {"--to-utf8", "x", "--seed", "1"}};
     for (const std::vector<std::string>& wrong : wrongs) {
         EXPECT_EQ(Run(wrong), CheckFailed) << wrong[1];
         EXPECT_FALSE(FErr.empty());

@@ -151,6 +151,16 @@ int RunCommand(const std::vector<std::string>& args, const TCheckSetup& setup, s
         }
     }
 
+    // An option of another command is a mistake, not something to ignore.
+    for (const std::string& a : args) {
+        const bool forPreview = a == "--mode" || a == "--selection" || a == "--icon" || a == "--seed";
+        const bool forFiles = a == "--codepage" || a == "--force";
+        if ((forPreview && command != "--preview") || (forFiles && command == "--preview") ||
+            (a == "-o" && command != "--from-fortune")) {
+            return Fail(err, a + " does not go with " + command);
+        }
+    }
+
     TFileOps systemFiles;
     TFileOps& ops = setup.Files ? *setup.Files : systemFiles;
     if (command == "--from-fortune") {
