@@ -2,6 +2,7 @@
 // Portable; the platform's main only converts arguments and prints.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct TCheckSetup {
     std::string AnsiDescription = "ANSI: read here as Windows-1252; the plug-in uses the system's code page";
     std::string AnsiName = "Windows-1252";  // the same, for --to-utf8's messages
     TFileOps* Files = nullptr;              // nullptr: the system's files
+    uint32_t ClockSeed = 0;                 // --preview's draws without --seed, from a clock as the plug-in's
 };
 
 // Exit statuses: nothing wrong, some entry never works as written, or a

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 
 #include "core/icons.h"
 #include "core/settings.h"
@@ -53,11 +52,6 @@ bool ParseMode(const std::string& text, int32_t& mode) {
     return true;
 }
 
-// The plug-in seeds once from a clock; so does a preview without --seed.
-uint32_t ClockSeed() {
-    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    return static_cast<uint32_t>(static_cast<uint64_t>(ticks) ^ (static_cast<uint64_t>(ticks) >> 32));
-}
 
 int Fail(std::string& err, const std::string& message) {
     err += "brisklet-check: " + message + "\n       (brisklet-check --help lists the commands)\n";
@@ -183,7 +177,7 @@ int RunCommand(const std::vector<std::string>& args, const TCheckSetup& setup, s
         return Fail(err, preview.Folder + " is not a folder");
     }
     if (!seeded) {
-        preview.Seed = ClockSeed();
+        preview.Seed = setup.ClockSeed;
     }
     return RunPreview(preview, ansi, ops, out, err);
 }

@@ -35,6 +35,9 @@ int wmain(int argc, wchar_t** argv) {
     setup.Ansi = &AnsiToUtf16;
     setup.AnsiDescription = "ANSI: the system's code page, " + std::to_string(::GetACP());
     setup.AnsiName = "code page " + std::to_string(::GetACP()) + " (the system's)";
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    setup.ClockSeed = static_cast<uint32_t>(counter.LowPart) ^ ::GetTickCount();
     std::string out;
     std::string err;
     bool outIsFile = false;
