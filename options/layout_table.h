@@ -69,6 +69,20 @@ struct TLayoutRect {
     int32_t Height;
 };
 
+// Pixels at 96 DPI, the reference the tables are written in, scaled to the
+// DPI a window gets. Each value is rounded once, half away from zero, as
+// the system rounds a dialog unit; 96 gives every value back unchanged.
+inline constexpr int32_t ReferenceDpi = 96;
+constexpr int32_t ScaleToDpi(int32_t pixels, int32_t dpi) noexcept {
+    const int64_t scaled = static_cast<int64_t>(pixels) * dpi;
+    const int64_t half = ReferenceDpi / 2;
+    return static_cast<int32_t>(scaled >= 0 ? (scaled + half) / ReferenceDpi : -((-scaled + half) / ReferenceDpi));
+}
+constexpr TLayoutRect ScaleToDpi(const TLayoutRect& rect, int32_t dpi) noexcept {
+    return TLayoutRect{ScaleToDpi(rect.Left, dpi), ScaleToDpi(rect.Top, dpi), ScaleToDpi(rect.Width, dpi),
+                       ScaleToDpi(rect.Height, dpi)};
+}
+
 // A view of a constant table, usable in constant expressions (C++17 has no
 // std::span). It does not own the rows: tables are static.
 template <class T>
@@ -167,19 +181,20 @@ constexpr TLayoutRect PositionOnPage(TLayout rows, size_t index) noexcept {
 }
 
 // Where a radio group puts item `item` of `count` in `columns` columns,
-// relative to the group, given the height of a line of its font: a strip
-// for the caption, then equal rows.
+// relative to the group, given the group's size and the height of a line of
+// its font at the window's DPI: a strip for the caption, then equal rows.
+// Its margins are 96-DPI pixels, scaled like the rows.
 constexpr TLayoutRect RadioItemRect(int32_t groupWidth, int32_t groupHeight, int32_t count, int32_t columns,
-                                    int32_t item, int32_t lineHeight) noexcept {
+                                    int32_t item, int32_t lineHeight, int32_t dpi = ReferenceDpi) noexcept {
     columns = std::max(columns, 1);
     count = std::max(count, 1);
     const int32_t perColumn = (count + columns - 1) / columns;
-    const int32_t itemWidth = (groupWidth - 10) / columns;
-    const int32_t room = std::max(groupHeight - lineHeight - 5, 0);
+    const int32_t itemWidth = (groupWidth - ScaleToDpi(10, dpi)) / columns;
+    const int32_t room = std::max(groupHeight - lineHeight - ScaleToDpi(5, dpi), 0);
     const int32_t itemHeight = room / perColumn;
-    const int32_t topMargin = lineHeight + 1 + (room % perColumn) / 2;
-    return TLayoutRect{(item / perColumn) * itemWidth + 8, (item % perColumn) * itemHeight + topMargin, itemWidth,
-                       itemHeight};
+    const int32_t topMargin = lineHeight + ScaleToDpi(1, dpi) + (room % perColumn) / 2;
+    return TLayoutRect{(item / perColumn) * itemWidth + ScaleToDpi(8, dpi), (item % perColumn) * itemHeight + topMargin,
+                       itemWidth, itemHeight};
 }
 
 // What some kinds need beyond their rows: one entry per control of the
