@@ -65,7 +65,8 @@ void TLayoutForm::CreateControls() {
 }
 
 TLayoutRect TLayoutForm::Place(size_t row, HWND parent) const {
-    TLayoutRect at = PositionOnPage(FLayout.Rows, row);
+    // Offsets are summed at 96 DPI and the sum scaled: each value is rounded once.
+    TLayoutRect at = ScaleToDpi(PositionOnPage(FLayout.Rows, row), FDpi);
     if (FLayout.Rows[row].Has(lfFullWidth)) {
         RECT client{};
         ::GetClientRect(parent, &client);
@@ -116,7 +117,12 @@ void TLayoutForm::CreatePageControl(size_t row) {
         item.pszText = caption.data();
         ::SendMessageW(tabs, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     }
-    const TLayoutRect at = PositionOnPage(FLayout.Rows, row);
+    PlacePageArea(row);
+}
+
+void TLayoutForm::PlacePageArea(size_t row) {
+    const HWND tabs = FControls[row];
+    const TLayoutRect at = Place(row, Handle());
     RECT area{0, 0, at.Width, at.Height};
     TabCtrl_AdjustRect(tabs, FALSE, &area);
     // The pages lie over the display area, after the page control in tab
@@ -187,23 +193,55 @@ void TLayoutForm::CreateRadioGroup(size_t row) {
         return;
     }
     const HWND parent = PageWindow(row);
-    const TLayoutRect at = Place(row, parent);
     const int32_t count = static_cast<int32_t>(std::min(items->Items.size(), MaxRadioItems));
     for (int32_t item = 0; item < count; ++item) {
-        const TLayoutRect place = RadioItemRect(at.Width, at.Height, count, items->Columns, item, FLineHeight);
+        const TLayoutRect place = RadioItemPlace(row, item, count, items->Columns);
         DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
         if (item == 0) {
             style |= WS_GROUP | WS_TABSTOP;
         }
         const std::wstring text = ToWide(items->Items[static_cast<size_t>(item)]);
-        const HWND button = ::CreateWindowExW(0, L"BUTTON", text.c_str(), style, at.Left + place.Left,
-                                              at.Top + place.Top, place.Width, place.Height, parent,
+        const HWND button = ::CreateWindowExW(0, L"BUTTON", text.c_str(), style, place.Left, place.Top,
+                                              place.Width, place.Height, parent,
                                               IdParameter(RadioItemId(row, static_cast<size_t>(item))),
                                               ThisModule(), nullptr);
         ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.get()), FALSE);
         ::SendMessageW(button, BM_SETCHECK, item == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
         FRadioItems[row].push_back(button);
     }
+}
+
+TLayoutRect TLayoutForm::RadioItemPlace(size_t row, int32_t item, int32_t count, int32_t columns) const {
+    const TLayoutRect at = Place(row, PageWindow(row));
+    TLayoutRect place = RadioItemRect(at.Width, at.Height, count, columns, item, FLineHeight, FDpi);
+    place.Left += at.Left;
+    place.Top += at.Top;
+    return place;
+}
+
+void TLayoutForm::PlaceRadioItems(size_t row) {
+    const TRadioGroupItems* items = EntryOf(FLayout.RadioGroups, row);
+    const std::vector<HWND>& buttons = FRadioItems[row];
+    const int32_t count = static_cast<int32_t>(buttons.size());
+    for (int32_t item = 0; items && item < count; ++item) {
+        const TLayoutRect place = RadioItemPlace(row, item, count, items->Columns);
+        const HWND button = buttons[static_cast<size_t>(item)];
+        ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.get()), FALSE);
+        ::SetWindowPos(button, nullptr, place.Left, place.Top, place.Width, place.Height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TLayoutForm::PlaceCheckListEntries(size_t row) {
+    const TCheckListEntries* entries = EntryOf(FLayout.CheckLists, row);
+    if (!entries) {
+        return;
+    }
+    const HWND list = FControls[row];
+    const TLayoutRect at = Place(row, PageWindow(row));
+    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, Scale(entries->EntryHeight));
+    ::SendMessageW(list, LB_SETCOLUMNWIDTH,
+                   static_cast<WPARAM>(std::max(0, at.Width - Scale(4)) / std::max(entries->Columns, 1)), 0);
 }
 
 void TLayoutForm::CreateCheckListBox(size_t row) {
@@ -215,10 +253,7 @@ void TLayoutForm::CreateCheckListBox(size_t row) {
     if (!list || !entries) {
         return;
     }
-    const TLayoutRect at = Place(row, PageWindow(row));
-    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, entries->EntryHeight);
-    ::SendMessageW(list, LB_SETCOLUMNWIDTH,
-                   static_cast<WPARAM>(std::max(0, at.Width - 4) / std::max(entries->Columns, 1)), 0);
+    PlaceCheckListEntries(row);
     for (int32_t entry = 0; entry < entries->Count; ++entry) {
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L""));
     }
@@ -248,7 +283,7 @@ void TLayoutForm::FitToText(size_t row) {
         ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     }
     // A label is one line high; a static text keeps its laid-out height.
-    const int height = layout.Kind == TControlKind::Label ? FLineHeight : layout.Height;
+    const int height = layout.Kind == TControlKind::Label ? FLineHeight : Scale(layout.Height);
     ::SetWindowPos(control, nullptr, 0, 0, size.cx, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -324,8 +359,8 @@ std::u16string TLayoutForm::EntryText(size_t list, int32_t entry) const {
 
 void TLayoutForm::DrawCheckListEntry(size_t row, const DRAWITEMSTRUCT& item) {
     const TCheckListEntries* entries = EntryOf(FLayout.CheckLists, row);
-    const int32_t checkWidth = entries ? entries->CheckWidth : 0;
-    const int32_t checkSize = entries ? entries->CheckSize : 0;
+    const int32_t checkWidth = entries ? Scale(entries->CheckWidth) : 0;
+    const int32_t checkSize = entries ? Scale(entries->CheckSize) : 0;
     const int32_t entry = static_cast<int32_t>(item.itemID);
     // The list draws the check box at the entry's left; the handler gets
     // the rest of the entry.

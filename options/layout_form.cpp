@@ -15,6 +15,31 @@ namespace {
 
 constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// The DPI the window gets: GetDpiForWindow where the system has it (Windows
+// 10 1607 on), looked up at run time so that older systems still load the
+// DLL; else the screen's. A host that is not DPI-aware gets 96 either way
+// and the system scales the whole window.
+int32_t WindowDpi(HWND window) {
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = [] {
+        const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        return user32 ? reinterpret_cast<TGetDpiForWindow>(
+                            reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")))
+                      : nullptr;
+    }();
+    int32_t dpi = getDpiForWindow ? static_cast<int32_t>(getDpiForWindow(window)) : 0;
+    if (dpi <= 0) {
+        const TWindowDC screen(nullptr);
+        dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    }
+    // Beyond what any screen has: a broken answer, laid out as the reference.
+    return dpi >= 48 && dpi <= 960 ? dpi : ReferenceDpi;
+}
+
 std::u16string WindowText(HWND window) {
     if (!window) {
         return std::u16string();
@@ -138,38 +163,90 @@ void TLayoutForm::Create() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    FFont.reset(WindowFont(FLayout.FontName, FLayout.FontHeight, false));
-    TEXTMETRICW metrics = FontMetrics(FFont.get());
-    if (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) {
-        // Where the name is a scalable font (Wine), the laid-out height may be
-        // a size the window never had with the raster face, and its texts
-        // come out clipped. Use the raster face's size instead.
-        FFont.reset(WindowFont(FLayout.FontName, FLayout.RasterFontHeight, false));
-        metrics = FontMetrics(FFont.get());
-        FLinkFont.reset(WindowFont(FLayout.FontName, FLayout.RasterFontHeight, true));
-    } else {
-        FLinkFont.reset(WindowFont(FLayout.FontName, FLayout.FontHeight, true));
-    }
-    if (metrics.tmHeight > 0) {
-        FLineHeight = metrics.tmHeight;
-    }
-
     const std::vector<WORD> dialog = EmptyDialogTemplate(FLayout.Caption);
     FWindow.reset(::CreateDialogIndirectParamW(ThisModule(), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()),
                                                nullptr, &TLayoutForm::DialogProc, reinterpret_cast<LPARAM>(this)));
     if (!FWindow) {
         return;
     }
-    RECT frame{0, 0, FLayout.ClientWidth, FLayout.ClientHeight};
+    // The DPI is the window's own, known only once it exists.
+    FDpi = WindowDpi(Handle());
+    CreateFonts();
+    RECT frame{0, 0, Scale(FLayout.ClientWidth), Scale(FLayout.ClientHeight)};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    ::SetWindowPos(Handle(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+    // Centred; on a screen too small for it, its caption stays on the screen
+    // so it can still be moved.
+    ::SetWindowPos(Handle(), nullptr, std::max(0, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2),
+                   std::max(0, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2), width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls();
     SetCurrentPage(FLayout.LaidOutPage);
+}
+
+void TLayoutForm::CreateFonts() {
+    const int32_t height = Scale(FLayout.FontHeight);
+    FFont.reset(WindowFont(FLayout.FontName, height, false));
+    TEXTMETRICW metrics = FontMetrics(FFont.get());
+    if (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) {
+        // Where the name is a scalable font (Wine), the laid-out height may be
+        // a size the window never had with the raster face, and its texts
+        // come out clipped. Never go below the raster face's smallest size.
+        const int32_t scalable = std::max(height, FLayout.RasterFontHeight);
+        FFont.reset(WindowFont(FLayout.FontName, scalable, false));
+        metrics = FontMetrics(FFont.get());
+        FLinkFont.reset(WindowFont(FLayout.FontName, scalable, true));
+    } else {
+        FLinkFont.reset(WindowFont(FLayout.FontName, height, true));
+    }
+    if (metrics.tmHeight > 0) {
+        FLineHeight = metrics.tmHeight;
+    }
+}
+
+void TLayoutForm::HandleDpiChanged(int32_t dpi, const RECT* suggested) {
+    if (dpi < 48 || dpi > 960) {
+        return;
+    }
+    FDpi = dpi;
+    // The controls keep the old fonts until they have the new ones.
+    const TUniqueFont oldFont(std::move(FFont));
+    const TUniqueFont oldLinkFont(std::move(FLinkFont));
+    CreateFonts();
+    if (suggested) {
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (size_t row = 0; row < FLayout.Rows.size(); ++row) {
+        const HWND control = FControls[row];
+        if (!control) {
+            continue;
+        }
+        const TLayoutRow& layout = FLayout.Rows[row];
+        ::SendMessageW(control, WM_SETFONT,
+                       reinterpret_cast<WPARAM>(layout.Has(lfLink) ? FLinkFont.get() : FFont.get()), FALSE);
+        if (layout.Kind == TControlKind::TabSheet) {
+            // After the page control (earlier in the table): its display area.
+            ::SetWindowPos(control, nullptr, FPageArea.left, FPageArea.top, FPageArea.right - FPageArea.left,
+                           FPageArea.bottom - FPageArea.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            continue;
+        }
+        const TLayoutRect at = Place(row, PageWindow(row));
+        ::SetWindowPos(control, nullptr, at.Left, at.Top, at.Width, at.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (layout.Kind == TControlKind::PageControl) {
+            PlacePageArea(row);
+        } else if (layout.Kind == TControlKind::RadioGroup) {
+            PlaceRadioItems(row);
+        } else if (layout.Kind == TControlKind::CheckListBox) {
+            PlaceCheckListEntries(row);
+        } else if (layout.Has(lfAutoSize) && layout.Kind != TControlKind::Image) {
+            FitToText(row);
+        }
+    }
+    Fire(FormRow, TFormEvent::DpiChange);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TLayoutForm::Destroy() noexcept { FWindow.reset(); }
@@ -365,7 +442,7 @@ bool TLayoutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
                 ? EntryOf(FLayout.CheckLists, RowOfId(FLayout.Rows, static_cast<int32_t>(measure->CtlID)))
                 : nullptr;
         if (list) {
-            measure->itemHeight = static_cast<UINT>(list->EntryHeight);
+            measure->itemHeight = static_cast<UINT>(Scale(list->EntryHeight));
             result = TRUE;
             return true;
         }
@@ -394,6 +471,9 @@ bool TLayoutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return false;
     case WM_NEXTDLGCTL:
         return HandleNextControl(wParam, lParam);
+    case WM_DPICHANGED:
+        HandleDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return true;
     case WM_CLOSE:
         // The close box runs no handler: the dialog's result keeps its value.
         Close();

@@ -23,6 +23,7 @@ enum class TFormEvent : uint8_t {
     Click,     // a button, a radio button or a link; any item of a radio group
     Change,    // a track bar moved
     DrawItem,  // an entry of a check list, right of its check box
+    DpiChange, // the window, laid out again at a new DPI (another monitor)
 };
 
 class TLayoutForm {
@@ -84,6 +85,10 @@ protected:
     void Destroy() noexcept;
 
     HWND Control(size_t row) const noexcept { return FControls[row]; }
+    // The DPI the window is laid out for, and a length of the layout's
+    // 96-DPI pixels at that DPI.
+    int32_t Dpi() const noexcept { return FDpi; }
+    int32_t Scale(int32_t pixels) const noexcept { return ScaleToDpi(pixels, FDpi); }
     std::u16string ControlText(size_t row) const;
     // Also the page's tab for a tab sheet; a row that sizes itself to its
     // text is fitted again.
@@ -128,6 +133,16 @@ private:
     bool HandleCommand(int32_t id, UINT code);
     bool HandleDrawItem(const DRAWITEMSTRUCT& item);
     bool HandleNextControl(WPARAM wParam, LPARAM lParam);
+    // WM_DPICHANGED: the fonts, every control and the window at the new
+    // DPI, in the rectangle the system suggests.
+    void HandleDpiChanged(int32_t dpi, const RECT* suggested);
+    void CreateFonts();
+    // What a control's rows do not give, from its place at the window's
+    // DPI: the pages' area, a radio group's items, a check list's entries.
+    void PlacePageArea(size_t row);
+    void PlaceRadioItems(size_t row);
+    void PlaceCheckListEntries(size_t row);
+    TLayoutRect RadioItemPlace(size_t row, int32_t item, int32_t count, int32_t columns) const;
     LRESULT CheckListMessage(size_t row, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Runs the handler of this control and event; false when there is none.
     bool Fire(size_t control, TFormEvent event);
@@ -168,6 +183,7 @@ private:
     std::vector<size_t> FPages;                  // the page control's pages, in the table's order
     HWND FPageControl = nullptr;
     RECT FPageArea{};                            // the pages' display area, in the window's client
+    int32_t FDpi = ReferenceDpi;
     int32_t FLineHeight = 13;                    // one line of the window's font
 
     // The fonts outlive the controls that use them: the window is declared

@@ -2,13 +2,16 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "base/message_window.h"
 #include "base/wide.h"
 #include "core/version.h"
 #include "lang/LanguageSupport.h"
 #include "options/options_logic.h"
+#include "options/packed_picture.h"
 #include "options/res/picture_ids.h"
 #include "update/update.h"
 
@@ -36,10 +39,79 @@ HBITMAP LoadPicture(int id, UINT flags) {
     return static_cast<HBITMAP>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, flags));
 }
 
+// The status pictures drawn for larger screens, by size.
+struct TStatusStrip {
+    int32_t Size;
+    int Id;
+};
+constexpr TStatusStrip StatusStrips[] = {
+    {20, IDR_STATUS_ICONS_20}, {24, IDR_STATUS_ICONS_24}, {32, IDR_STATUS_ICONS_32}};
+constexpr int32_t StatusStripSizes[] = {StatusStrips[0].Size, StatusStrips[1].Size, StatusStrips[2].Size};
+static_assert(std::size(StatusStripSizes) == std::size(StatusStrips));
+
+TPixels LoadPacked(int id) {
+    const HRSRC found = ::FindResourceW(ThisModule(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    const HGLOBAL loaded = found ? ::LoadResource(ThisModule(), found) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    return data ? UnpackPicture(static_cast<const uint8_t*>(data), ::SizeofResource(ThisModule(), found)) : TPixels{};
+}
+
+// Part `part` of `parts` of a picture cut into bands one above the other.
+TPixels Band(const TPixels& whole, int32_t part, int32_t parts) {
+    if (whole.Empty() || whole.Height % parts != 0) {
+        return {};
+    }
+    const int32_t height = whole.Height / parts;
+    const auto size = static_cast<std::ptrdiff_t>(height) * whole.Width;
+    const auto begin = whole.Bgra.begin() + part * size;
+    return TPixels{whole.Width, height, std::vector<uint32_t>(begin, begin + size)};
+}
+
+// A picture at the size the window shows, as a 32-bit bitmap; null when the
+// picture is missing or broken.
+HBITMAP ScaledPicture(const TPixels& source, int32_t width, int32_t height, TPixels* pixels = nullptr) {
+    const TPixels picture = ResizePicture(source, width, height);
+    if (picture.Empty()) {
+        return nullptr;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.Width;
+    info.bmiHeader.biHeight = -picture.Height;  // top down, as the pixels run
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        std::copy(picture.Bgra.begin(), picture.Bgra.end(), static_cast<uint32_t*>(bits));
+    }
+    if (pixels) {
+        *pixels = picture;
+    }
+    return bitmap;
+}
+
+// 1 where a picture is transparent, as ImageList_Add expects of a mask.
+HBITMAP MaskOf(const TPixels& picture) {
+    const size_t stride = (static_cast<size_t>(picture.Width) + 15) / 16 * 2;  // rows end on a word
+    std::vector<uint8_t> bits(stride * static_cast<size_t>(picture.Height), 0);
+    for (int32_t y = 0; y < picture.Height; ++y) {
+        for (int32_t x = 0; x < picture.Width; ++x) {
+            if ((picture.Bgra[static_cast<size_t>(y * picture.Width + x)] >> 24) == 0) {
+                bits[static_cast<size_t>(y) * stride + static_cast<size_t>(x / 8)] |=
+                    static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+        }
+    }
+    return ::CreateBitmap(picture.Width, picture.Height, 1, 1, bits.data());
+}
+
 }  // namespace
 
 const TLayoutForm::THandlerRow TfrmOptions::Handlers[] = {
     On(FormRow, TFormEvent::Show, &TfrmOptions::FormShow),
+    On(FormRow, TFormEvent::DpiChange, &TfrmOptions::FormDpiChange),
     On(btnOkRow, TFormEvent::Click, &TfrmOptions::btnOkClick),
     On(btnCancelRow, TFormEvent::Click, &TfrmOptions::btnCancelClick),
     On(RadioButton3Row, TFormEvent::Click, &TfrmOptions::RadioButton3Click),
@@ -55,9 +127,10 @@ const TLayoutForm::THandlerRow TfrmOptions::Handlers[] = {
 };
 
 TfrmOptions::TfrmOptions() : TLayoutForm(OptionsForm, Handlers) {
-    LoadPictures();
     Create();
     if (Created()) {
+        // At the window's DPI, which it knows once it exists.
+        LoadPictures();
         SetPicture(Image2Row, FLogo.get());
     }
 }
@@ -69,17 +142,62 @@ TfrmOptions::~TfrmOptions() {
 }
 
 void TfrmOptions::LoadPictures() {
-    ImageList1.reset(::ImageList_Create(StatusPictureSize, StatusPictureSize, ILC_COLOR32 | ILC_MASK,
-                                        StatusPictureCount, 0));
-    const TUniqueBitmap icons(LoadPicture(IDB_STATUS_ICONS, LR_CREATEDIBSECTION));
-    const TUniqueBitmap mask(LoadPicture(IDB_STATUS_MASK, LR_MONOCHROME));
-    if (ImageList1 && icons) {
-        ::ImageList_Add(ImageList1.get(), icons.get(), mask.get());
+    // At 96 DPI the pictures as drawn; above, the larger drawings reduced to
+    // the window's sizes. A missing one falls back to the 96-DPI picture, so
+    // the window always shows something.
+    const bool reference = Dpi() == ReferenceDpi;
+    FStatusPictureSize = Scale(StatusPictureSize);
+    const int32_t source = SourceSize(StatusStripSizes, std::size(StatusStripSizes), FStatusPictureSize);
+    int stripId = 0;
+    for (const TStatusStrip& candidate : StatusStrips) {
+        stripId = candidate.Size == source ? candidate.Id : stripId;
     }
-    wiz_01.reset(LoadPicture(IDB_WIZ_01, LR_CREATEDIBSECTION));
-    wiz_02.reset(LoadPicture(IDB_WIZ_02, LR_CREATEDIBSECTION));
-    wiz_03.reset(LoadPicture(IDB_WIZ_03, LR_CREATEDIBSECTION));
-    FLogo.reset(LoadPicture(IDB_LOGO, LR_CREATEDIBSECTION));
+    TPixels strip;
+    const TUniqueBitmap icons(reference ? nullptr
+                                        : ScaledPicture(LoadPacked(stripId), FStatusPictureSize * StatusPictureCount,
+                                                        FStatusPictureSize, &strip));
+    if (icons) {
+        const TUniqueBitmap mask(MaskOf(strip));
+        ImageList1.reset(::ImageList_Create(FStatusPictureSize, FStatusPictureSize, ILC_COLOR32 | ILC_MASK,
+                                            StatusPictureCount, 0));
+        if (ImageList1) {
+            ::ImageList_Add(ImageList1.get(), icons.get(), mask.get());
+        }
+    } else {
+        FStatusPictureSize = StatusPictureSize;
+        ImageList1.reset(::ImageList_Create(StatusPictureSize, StatusPictureSize, ILC_COLOR32 | ILC_MASK,
+                                            StatusPictureCount, 0));
+        const TUniqueBitmap reference16(LoadPicture(IDB_STATUS_ICONS, LR_CREATEDIBSECTION));
+        const TUniqueBitmap mask(LoadPicture(IDB_STATUS_MASK, LR_MONOCHROME));
+        if (ImageList1 && reference16) {
+            ::ImageList_Add(ImageList1.get(), reference16.get(), mask.get());
+        }
+    }
+    const auto picture = [&](int id, const TPixels& large, size_t row) {
+        HBITMAP scaled = reference ? nullptr
+                                   : ScaledPicture(large, Scale(OptionsLayout[row].Width),
+                                                   Scale(OptionsLayout[row].Height));
+        return scaled ? scaled : LoadPicture(id, LR_CREATEDIBSECTION);
+    };
+    // wiz_01, wiz_02 and wiz_03, one above the other.
+    const TPixels modes = reference ? TPixels{} : LoadPacked(IDR_WIZ_2X);
+    wiz_01.reset(picture(IDB_WIZ_01, Band(modes, 0, 3), WIZRow));
+    wiz_02.reset(picture(IDB_WIZ_02, Band(modes, 1, 3), WIZRow));
+    wiz_03.reset(picture(IDB_WIZ_03, Band(modes, 2, 3), WIZRow));
+    // The logo is kept packed at both sizes; the larger one where it is there.
+    TPixels logo = reference ? TPixels{} : LoadPacked(IDR_LOGO_2X);
+    FLogo.reset(ScaledPicture(logo.Empty() ? LoadPacked(IDR_LOGO) : logo, Scale(OptionsLayout[Image2Row].Width),
+                              Scale(OptionsLayout[Image2Row].Height)));
+}
+
+void TfrmOptions::FormDpiChange() {
+    // The controls show the old pictures until they have the new ones.
+    const TUniqueImageList oldList(std::move(ImageList1));
+    const TUniqueBitmap old01(std::move(wiz_01)), old02(std::move(wiz_02)), old03(std::move(wiz_03));
+    const TUniqueBitmap oldLogo(std::move(FLogo));
+    LoadPictures();
+    SetPicture(Image2Row, FLogo.get());
+    SetWizPicture(FWizShown);
 }
 
 void TfrmOptions::SetFreqPosition(int32_t value) { SetPosition(tbFreqRow, ClampFreqValue(value)); }
@@ -98,6 +216,7 @@ void TfrmOptions::SetWizPicture(int32_t picture) {
     SetPicture(WIZRow, copy.get());
     // The old copy goes only once WIZ no longer shows it.
     FWizPicture = std::move(copy);
+    FWizShown = picture;
 }
 
 void TfrmOptions::OpenPage(const std::u16string& url) {
@@ -156,12 +275,12 @@ void TfrmOptions::RadioButton5Click() { SetWizPicture(ModePicture(2)); }
 
 void TfrmOptions::clbStatusesDrawItem(int32_t index, const RECT& rect, bool selected, HDC dc) {
     ::FillRect(dc, &rect, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    ::ImageList_Draw(ImageList1.get(), index, dc, rect.left + 2, rect.top + 2, ILD_NORMAL);
+    ::ImageList_Draw(ImageList1.get(), index, dc, rect.left + Scale(2), rect.top + Scale(2), ILD_NORMAL);
     const std::u16string text = EntryText(clbStatusesRow, index);
     if (!text.empty()) {
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ::TextOutW(dc, rect.left + 2 + StatusPictureSize, rect.top, W(text), static_cast<int>(text.size()));
+        ::TextOutW(dc, rect.left + Scale(2) + FStatusPictureSize, rect.top, W(text), static_cast<int>(text.size()));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "base/win_handles.h"
 #include "core/settings.h"
 #include "options/layout_form.h"
+#include "options/options_logic.h"
 
 enum class TOptionsResult {
     Saved,       // the user saved: the settings hold the edited values
@@ -48,6 +49,7 @@ private:
 
     // Event handlers, named after the control and the event.
     void FormShow();
+    void FormDpiChange();
     void tbFreqChange();
     void RadioGroup1Click();
     void RadioButton3Click();
@@ -69,4 +71,6 @@ private:
     TUniqueBitmap wiz_03;
     TUniqueBitmap FLogo;
     TUniqueBitmap FWizPicture;  // WIZ's copy of the mode picture
+    int32_t FWizShown = 0;      // which mode picture WIZ shows: 0 none, 1 to 3
+    int32_t FStatusPictureSize = StatusPictureSize;
 };

@@ -165,7 +165,8 @@ def turned(inside, cx, cy, degrees):
 def rows(x0, y0, art):
     """Pixels marked '#' in a small drawing."""
     cells = {(x0 + i, y0 + j) for j, row in enumerate(art) for i, ch in enumerate(row) if ch == '#'}
-    return lambda x, y: (x, y) in cells
+    # The cell a point lies in, so that larger pictures can ask between centres.
+    return lambda x, y: (math.floor(x + 0.5), math.floor(y + 0.5)) in cells
 
 
 def union(*shapes):
@@ -178,6 +179,72 @@ def minus(a, b):
 
 def within(a, b):
     return lambda x, y: a(x, y) and b(x, y)
+
+
+class ScaledCanvas(Canvas):
+    """A canvas that is drawn in the coordinates of a smaller picture (16 x 16
+    for a status picture) but holds `scale` times as many pixels, so that the
+    same drawing code gives a picture for a larger screen. Shapes are tested
+    at the centres of the large pixels, so their edges come out sharp rather
+    than as enlarged steps; single pixels become blocks."""
+
+    def __init__(self, width, height, scale, background=None):
+        super().__init__(round(width * scale), round(height * scale), background)
+        self.scale = scale
+        # Rims and outlines: one small pixel wide, rounded to whole large ones.
+        self.rim = max(1, int(scale + 0.25))
+
+    def centre(self, X):
+        return (X + 0.5) / self.scale - 0.5
+
+    def span(self, a, b):
+        """The large pixels that small pixels a..b (inclusive) cover."""
+        return range(max(0, round(a * self.scale)), round((b + 1) * self.scale))
+
+    def put(self, x, y, colour):
+        self.rect(x, y, x, y, colour)
+
+    def rect(self, x0, y0, x1, y1, colour):
+        for Y in self.span(y0, y1):
+            for X in self.span(x0, x1):
+                Canvas.put(self, X, Y, colour)
+
+    def line(self, x0, y0, x1, y1, colour):
+        self.fill(segment(x0, y0, x1, y1, 0.5), colour,
+                  (min(x0, x1) - 1, min(y0, y1) - 1, max(x0, x1) + 1, max(y0, y1) + 1))
+
+    def fill(self, inside, colour, bounds=None):
+        xs, ys = range(self.width), range(self.height)
+        if bounds:
+            xs, ys = self.span(bounds[0], bounds[2]), self.span(bounds[1], bounds[3])
+        for Y in ys:
+            v = self.centre(Y)
+            for X in xs:
+                if inside(self.centre(X), v):
+                    Canvas.put(self, X, Y, colour)
+
+    def shape(self, inside, fill, edge):
+        d = self.rim / self.scale
+        for Y in range(self.height):
+            v = self.centre(Y)
+            for X in range(self.width):
+                u = self.centre(X)
+                if not inside(u, v):
+                    continue
+                rim = not (inside(u - d, v) and inside(u + d, v) and inside(u, v - d) and inside(u, v + d))
+                Canvas.put(self, X, Y, edge if rim else fill)
+
+    def outline(self, colour):
+        opaque = [p is not None for p in self.pixels]
+        w, h = self.width, self.height
+        for Y in range(h):
+            for X in range(w):
+                if opaque[Y * w + X]:
+                    continue
+                near = [(X + k, Y) for k in range(-self.rim, self.rim + 1)] + \
+                       [(X, Y + k) for k in range(-self.rim, self.rim + 1)]
+                if any(0 <= nx < w and 0 <= ny < h and opaque[ny * w + nx] for nx, ny in near):
+                    Canvas.put(self, X, Y, colour)
 
 
 # ---------------------------------------------------------------------------
@@ -700,10 +767,15 @@ ICONS = [
 ICON_NAMES = [f.__name__[len('icon_'):] for f in ICONS]
 
 
-def draw_icons():
+# The sizes the options window asks for beyond 16: 125 %, 150 % and 200 %.
+# Between them it reduces the next larger one.
+ICON_SIZES = [20, 24, 32]
+
+
+def draw_icons(size=ICON):
     icons = []
     for draw in ICONS:
-        c = Canvas(ICON, ICON)
+        c = Canvas(ICON, ICON) if size == ICON else ScaledCanvas(ICON, ICON, size / ICON)
         draw(c)
         icons.append(c)
     return icons
@@ -773,15 +845,25 @@ def raised_button(c, x0, y0, x1, y1, caption):
 
 def wiz_smiley(c, x, y):
     """The picture shown in the selector, 2x, in the panel's colours."""
-    s = Canvas(ICON, ICON)
+    scale = getattr(c, 'scale', 1)
+    s = Canvas(ICON, ICON) if scale == 1 else ScaledCanvas(ICON, ICON, 2 * scale)
     s.shape(ellipse(7.5, 7.5, 7.4), (255, 230, 40), (120, 96, 0))
     s.dots(BLACK, [(5, 5), (5, 6), (10, 5), (10, 6)])
     s.dots(BLACK, [(3, 9), (4, 10), (5, 11), (6, 11), (7, 11), (8, 11), (9, 11), (10, 11), (11, 10), (12, 9)])
-    c.blit(s, x, y, 2)
+    if scale == 1:
+        c.blit(s, x, y, 2)
+        return
+    for Y in range(s.height):
+        for X in range(s.width):
+            p = s.get(X, Y)
+            if p is not None:
+                Canvas.put(c, round(x * scale) + X, round(y * scale) + Y, p)
 
 
-def draw_wiz(changed):
-    c = Canvas(WIZ_W, WIZ_H, FACE)
+def draw_wiz(changed, scale=1):
+    """At scale 2 for screens above 96 DPI: the same panel, with the edges
+    of its shapes drawn at the larger size."""
+    c = Canvas(WIZ_W, WIZ_H, FACE) if scale == 1 else ScaledCanvas(WIZ_W, WIZ_H, scale, FACE)
     # Window frame and caption bar.
     c.frame(0, 0, WIZ_W - 1, WIZ_H - 1, DARK)
     c.line(1, 1, WIZ_W - 2, 1, HILITE)
@@ -831,16 +913,16 @@ LOGO_W, LOGO_H = 181, 92
 SS = 4
 
 
-def draw_logo():
-    W, H = LOGO_W * SS, LOGO_H * SS
+def draw_logo(scale=1):
+    W, H = LOGO_W * SS * scale, LOGO_H * SS * scale
     big = [[WHITE] * W for _ in range(H)]
 
     def paint(inside, colour_at):
         for y in range(H):
-            fy = (y + 0.5) / SS
+            fy = (y + 0.5) / (SS * scale)
             row = big[y]
             for x in range(W):
-                fx = (x + 0.5) / SS
+                fx = (x + 0.5) / (SS * scale)
                 if inside(fx, fy):
                     row[x] = colour_at(fx, fy)
 
@@ -894,9 +976,9 @@ def draw_logo():
                   ellipse(bx, by + 0.5, 7.0, 5.6))
     paint(smile, solid(INK))
 
-    logo = Canvas(LOGO_W, LOGO_H, WHITE)
-    for y in range(LOGO_H):
-        for x in range(LOGO_W):
+    logo = Canvas(LOGO_W * scale, LOGO_H * scale, WHITE)
+    for y in range(LOGO_H * scale):
+        for x in range(LOGO_W * scale):
             acc = [0, 0, 0]
             for sy in range(SS):
                 for p in big[y * SS + sy][x * SS:(x + 1) * SS]:
@@ -906,7 +988,7 @@ def draw_logo():
             logo.put(x, y, tuple((a + SS * SS // 2) // (SS * SS) for a in acc))
 
     sub = 'for HOX Vostek'
-    logo.text((LOGO_W - text_width(sub)) // 2, 74, sub, (90, 95, 110))
+    logo.text((LOGO_W - text_width(sub)) // 2 * scale, 74 * scale, sub, (90, 95, 110), scale)
     return logo
 
 
@@ -966,6 +1048,73 @@ def bmp24(c):
     return bmp_file(c.width, c.height, 24, [], rows_)
 
 
+def packed(c):
+    """The DLL's packed form (options/packed_picture.h): 'BPK1', the size,
+    then literal pixels and copies of earlier ones. For each pixel it tries a
+    run of the last pixel, the row above and the last few places the next
+    three pixels were seen, and takes the longest copy."""
+    w, h = c.width, c.height
+    px = [0 if p is None else 0xFF000000 | p[0] << 16 | p[1] << 8 | p[2] for p in c.pixels]
+    out = bytearray(b'BPK1' + struct.pack('<HH', w, h))
+    literal = []
+
+    def number(n):
+        while True:
+            part = n & 0x7F
+            n >>= 7
+            out.append(part | (0x80 if n else 0))
+            if not n:
+                return
+
+    def token(kind, count):
+        n = count - 1
+        out.append(kind << 6 | min(n, 63))
+        if n >= 63:
+            number(n - 63)
+
+    def flush():
+        if literal:
+            token(0, len(literal))
+            for q in literal:
+                out.extend(struct.pack('<I', q))
+            literal.clear()
+
+    seen = {}
+    i, n = 0, len(px)
+    while i < n:
+        key = tuple(px[i:i + 3])
+        candidates = {1, w} | {i - j for j in seen.get(key, ())}
+        best, best_d = 0, 0
+        for d in candidates:
+            if d <= 0 or d > i:
+                continue
+            length = 0
+            while i + length < n and px[i + length] == px[i + length - d]:
+                length += 1
+            if length > best or (length == best and d in (1, w)):
+                best, best_d = length, d
+        if best >= 2:
+            flush()
+            if best_d == 1:
+                token(1, best)
+            elif best_d == w:
+                token(2, best)
+            else:
+                token(3, best)
+                number(best_d)
+            end = i + best
+        else:
+            literal.append(px[i])
+            end = i + 1
+        for j in range(i, end):
+            places = seen.setdefault(tuple(px[j:j + 3]), [])
+            places.append(j)
+            del places[:-8]
+        i = end
+    flush()
+    return bytes(out)
+
+
 def png(c):
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
@@ -1019,7 +1168,11 @@ def draw_sheet(icons, wizards, logo):
 PICTURE_IDS_H = """\
 /* Resource identifiers of the plug-in's pictures.  Written by
    gen_pictures.py; read by C++ and by the resource compiler, so it holds
-   nothing but #defines. */
+   nothing but #defines.  IDR_ are packed (options/packed_picture.h): the
+   logo, which as a bitmap would take a twelfth of the DLL's size budget,
+   and for screens above 96 DPI the status pictures at 20, 24 and 32 pixels,
+   the three mode pictures (one above the other, so that the second and
+   third are mostly copies of the first) and the logo at twice their size. */
 #ifndef BRISKLET_PICTURE_IDS_H
 #define BRISKLET_PICTURE_IDS_H
 
@@ -1028,7 +1181,13 @@ PICTURE_IDS_H = """\
 #define IDB_WIZ_01 211
 #define IDB_WIZ_02 212
 #define IDB_WIZ_03 213
-#define IDB_LOGO 221
+
+#define IDR_STATUS_ICONS_20 231
+#define IDR_STATUS_ICONS_24 232
+#define IDR_STATUS_ICONS_32 233
+#define IDR_WIZ_2X 241
+#define IDR_LOGO 221
+#define IDR_LOGO_2X 251
 
 #endif
 """
@@ -1043,7 +1202,13 @@ IDB_STATUS_MASK BITMAP "status_icons_mask.bmp"
 IDB_WIZ_01 BITMAP "wiz_01.bmp"
 IDB_WIZ_02 BITMAP "wiz_02.bmp"
 IDB_WIZ_03 BITMAP "wiz_03.bmp"
-IDB_LOGO BITMAP "logo.bmp"
+
+IDR_STATUS_ICONS_20 RCDATA "status_icons_20.bpk"
+IDR_STATUS_ICONS_24 RCDATA "status_icons_24.bpk"
+IDR_STATUS_ICONS_32 RCDATA "status_icons_32.bpk"
+IDR_WIZ_2X RCDATA "wiz_2x.bpk"
+IDR_LOGO RCDATA "logo.bpk"
+IDR_LOGO_2X RCDATA "logo_2x.bpk"
 """
 
 
@@ -1058,13 +1223,23 @@ def build():
     files = {
         'status_icons.bmp': bmp32(strip),
         'status_icons_mask.bmp': bmp1_mask(strip),
-        'logo.bmp': bmp24(logo),
+        'logo.bpk': packed(logo),
         'pictures.rc': PICTURES_RC.encode('ascii'),
         'picture_ids.h': PICTURE_IDS_H.encode('ascii'),
         'pictures.png': png(draw_sheet(icons, wizards, logo)),
     }
     for name, w in wizards:
         files[name + '.bmp'] = bmp4(w, WIZ_PALETTE)
+    for size in ICON_SIZES:
+        strip = Canvas(size * ICON_COUNT, size)
+        for n, icon in enumerate(draw_icons(size)):
+            strip.blit(icon, n * size, 0)
+        files['status_icons_%d.bpk' % size] = packed(strip)
+    modes = Canvas(2 * WIZ_W, 2 * WIZ_H * len(WIZ_MODES))
+    for n, fields in enumerate(WIZ_MODES.values()):
+        modes.blit(draw_wiz(fields, 2), 0, 2 * WIZ_H * n)
+    files['wiz_2x.bpk'] = packed(modes)
+    files['logo_2x.bpk'] = packed(draw_logo(2))
     return files
 
 

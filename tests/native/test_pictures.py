@@ -25,8 +25,15 @@ RES = os.path.join(ROOT, 'options', 'res')
 GENERATOR = os.path.join(RES, 'gen_pictures.py')
 SHEET = os.path.join(ROOT, 'docs', 'pictures.png')
 
+# The packed pictures for screens above 96 DPI: name, width, height.
+PACKED = {
+    'status_icons_20.bpk': (20 * 35, 20), 'status_icons_24.bpk': (24 * 35, 24),
+    'status_icons_32.bpk': (32 * 35, 32), 'wiz_2x.bpk': (482, 3 * 270), 'logo_2x.bpk': (362, 184),
+    'logo.bpk': (181, 92),
+}
+
 RESOURCE_FILES = ['status_icons.bmp', 'status_icons_mask.bmp', 'wiz_01.bmp', 'wiz_02.bmp',
-                  'wiz_03.bmp', 'logo.bmp', 'pictures.rc', 'picture_ids.h']
+                  'wiz_03.bmp', 'pictures.rc', 'picture_ids.h'] + sorted(PACKED)
 
 # Which panel fields each mode picture shows as changed (xStatus, icon, full).
 CHANGED = {
@@ -36,7 +43,9 @@ CHANGED = {
 }
 
 EXPECTED_IDS = {'IDB_STATUS_ICONS': 201, 'IDB_STATUS_MASK': 202, 'IDB_WIZ_01': 211,
-                'IDB_WIZ_02': 212, 'IDB_WIZ_03': 213, 'IDB_LOGO': 221}
+                'IDB_WIZ_02': 212, 'IDB_WIZ_03': 213, 'IDR_LOGO': 221,
+                'IDR_STATUS_ICONS_20': 231, 'IDR_STATUS_ICONS_24': 232, 'IDR_STATUS_ICONS_32': 233,
+                'IDR_WIZ_2X': 241, 'IDR_LOGO_2X': 251}
 
 
 # ---------------------------------------------------------------------------
@@ -104,6 +113,44 @@ def png_image(data):
     return ihdr, zlib.decompress(idat)
 
 
+def unpack(data):
+    """(width, height, [(r, g, b, a)]) of a packed picture, read by the
+    format's description in options/packed_picture.h, not by the writer."""
+    assert data[:4] == b'BPK1', 'not a packed picture'
+    w, h = struct.unpack_from('<HH', data, 4)
+    out, at = [], 8
+
+    def number():
+        nonlocal at
+        value, shift = 0, 0
+        while True:
+            part = data[at]
+            at += 1
+            value |= (part & 0x7F) << shift
+            shift += 7
+            if part < 0x80:
+                return value
+
+    while len(out) < w * h:
+        token = data[at]
+        at += 1
+        kind, count = token >> 6, (token & 0x3F) + 1
+        if count == 64:
+            count += number()
+        if kind == 0:
+            for _ in range(count):
+                b, g, r, a = data[at:at + 4]
+                out.append((r, g, b, a))
+                at += 4
+            continue
+        distance = {1: 1, 2: w}.get(kind) or number()
+        assert 0 < distance <= len(out), 'copy from before the start'
+        for _ in range(count):
+            out.append(out[-distance])
+    assert len(out) == w * h and at == len(data), 'stream and size disagree'
+    return w, h, out
+
+
 def is_red(p):
     """A pixel that reads as the red tint: clearly more red than anything else."""
     r, g, b = p[:3]
@@ -164,7 +211,6 @@ def test_bmp_headers(fx):
         'wiz_01.bmp': (241, 135, 4, 16),
         'wiz_02.bmp': (241, 135, 4, 16),
         'wiz_03.bmp': (241, 135, 4, 16),
-        'logo.bmp': (181, 92, 24, 0),
     }
     for name, (w, h, bits, colours) in expected.items():
         data = fx.files[name]
@@ -246,12 +292,13 @@ def test_mode_pictures_differ_only_in_the_fields(fx):
 
 
 def test_logo_sits_on_white(fx):
-    b = fx.bmp('logo.bmp')
-    w, h = b.width, abs(b.height)
+    w, h, px = unpack(fx.files['logo.bpk'])
+    pixel = lambda x, y: px[y * w + x][:3]
+    assert all(p[3] == 255 for p in px), 'the logo has holes'
     rim = [(x, y) for x in range(w) for y in (0, 1, h - 2, h - 1)] + \
           [(x, y) for y in range(h) for x in (0, 1, w - 2, w - 1)]
-    assert all(min(b.pixel(x, y)) >= 250 for x, y in rim), 'logo edge is not white, it shows on the white band'
-    dark = sum(1 for y in range(h) for x in range(w) if sum(b.pixel(x, y)) < 450)
+    assert all(min(pixel(x, y)) >= 250 for x, y in rim), 'logo edge is not white, it shows on the white band'
+    dark = sum(1 for y in range(h) for x in range(w) if sum(pixel(x, y)) < 450)
     assert dark > 800, 'logo has almost nothing drawn (%d dark pixels)' % dark
 
 
@@ -273,10 +320,12 @@ def test_resource_script_and_ids(fx):
         parts = line.split()
         if len(parts) == 3 and parts[1] == 'BITMAP':
             declared[parts[0]] = parts[2].strip('"')
-    assert set(declared) == set(EXPECTED_IDS), declared
+    assert set(declared) == {k for k in EXPECTED_IDS if k.startswith('IDB_')}, declared
     assert declared['IDB_STATUS_ICONS'] == 'status_icons.bmp'
     assert declared['IDB_STATUS_MASK'] == 'status_icons_mask.bmp'
-    assert declared['IDB_LOGO'] == 'logo.bmp'
+    packed = {parts[0]: parts[2].strip('"') for parts in map(str.split, rc.splitlines())
+              if len(parts) == 3 and parts[1] == 'RCDATA'}
+    assert sorted(packed.values()) == sorted(PACKED), packed
     for n in (1, 2, 3):
         assert declared['IDB_WIZ_0%d' % n] == 'wiz_0%d.bmp' % n
     assert '#include "picture_ids.h"' in rc
@@ -289,7 +338,44 @@ def test_contact_sheet_is_a_valid_png(fx):
     assert w >= 35 and h >= 135
 
 
+def test_packed_pictures_are_the_small_ones_drawn_larger(fx):
+    icons16 = fx.bmp('status_icons.bmp')
+    for name, (w, h) in PACKED.items():
+        pw, ph, px = unpack(fx.files[name])
+        assert (pw, ph) == (w, h), '%s is %d x %d' % (name, pw, ph)
+        assert all(p[3] in (0, 255) and (p[3] or p[:3] == (0, 0, 0)) for p in px), name + ': alpha not 0 or 255'
+        if name.startswith('status_icons'):
+            # Each picture covers about the area its 16-pixel one does, in the
+            # same place: drawn from the same shapes, not shifted or cut.
+            size = h
+            for n in range(35):
+                for qx in range(2):
+                    for qy in range(2):
+                        small = sum(1 for y in range(8 * qy, 8 * qy + 8) for x in range(8 * qx, 8 * qx + 8)
+                                    if icons16.pixel(16 * n + x, y)[3])
+                        half = size // 2
+                        big = sum(1 for y in range(half * qy, half * qy + half)
+                                  for x in range(half * qx, half * qx + half) if px[y * w + size * n + x][3])
+                        assert abs(big / (half * half) - small / 64) <= 0.3, \
+                            '%s: picture %d quarter %d,%d covers %d of %d' % (name, n, qx, qy, big, half * half)
+        elif name.startswith('wiz'):
+            # wiz_01, wiz_02 and wiz_03 one above the other, each with red
+            # exactly in its changed fields, twice as large.
+            for n, small in enumerate(sorted(CHANGED)):
+                top = n * h // 3
+                for field, (x0, y0, x1, y1) in fx.gen.WIZ_FIELDS.items():
+                    red = sum(1 for y in range(2 * y0, 2 * y1 + 2) for x in range(2 * x0, 2 * x1 + 2)
+                              if is_red(px[(top + y) * w + x]))
+                    area = (2 * (x1 - x0 + 1)) * (2 * (y1 - y0 + 1))
+                    assert (red >= area // 4) if field in CHANGED[small] else red == 0, \
+                        '%s: %s of %s has %d red' % (name, field, small, red)
+        else:
+            rim = [px[x] for x in range(w)] + [px[(h - 1) * w + x] for x in range(w)]
+            assert all(min(p[:3]) >= 250 for p in rim), 'large logo edge is not white'
+
+
 TESTS = [
+    test_packed_pictures_are_the_small_ones_drawn_larger,
     test_generator_is_deterministic,
     test_committed_files_match_generator,
     test_bmp_headers,
