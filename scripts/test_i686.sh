@@ -6,11 +6,14 @@
 # shipped brisklet-check.exe's commands, whose previews must match the
 # native build's. Ends with "i686 Windows tests: N passed, M failed, K
 # skipped".
-#   scripts/test_i686.sh [GTEST_FILTER]     (default: every test)
+#   scripts/test_i686.sh [GTEST_FILTER [DPI]]   (default: every test, at 96 DPI)
+# With a DPI, the guest's screen is set to it first (tests/win/at_dpi.sh),
+# for the OptionsDpi tests: scripts/test_i686.sh 'OptionsDpi.*' 144
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 filter="${1:-*}"
+dpi="${2:-}"
 for f in build/win32/bin/Brisklet.dll build/win32/bin/brisklet-check.exe build/win32-tests/bin/win_tests.exe \
          build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe build/native/bin/brisklet-check; do
     [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32, win32-tests and native presets" >&2; exit 1; }
@@ -20,17 +23,22 @@ job="$ROOT/build/i686-tests"
 rm -rf "$job"
 mkdir -p "$job/bin"
 cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-tests/bin/update_probe.dll \
-   build/win32-tests/bin/brisklet-host.exe tests/win/update_server.py "$job/bin/"
+   build/win32-tests/bin/brisklet-host.exe tests/win/update_server.py tests/win/at_dpi.sh "$job/bin/"
+cp -r build/win32-tests/bin/Languages "$job/bin/"
 cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py "$job/bin/"
 BRISKLET_CHECK=build/native/bin/brisklet-check python3 tests/win/checker_commands.py \
     --write-reference "$job/bin/reference.json" || exit 1
+run="wine"
+if [[ -n "$dpi" ]]; then
+    run="env BRISKLET_WINE=wine sh at_dpi.sh $dpi wine"
+fi
 cat >"$job/job.sh" <<JOB
 cd bin
 BRISKLET_CHECK=brisklet-check.exe BRISKLET_WINE=wine BRISKLET_REFERENCE=reference.json \
     python3 checker_commands.py >../checker.log 2>&1
 echo "checker: \$?" >>../checker.log
 python3 update_server.py start update_server.port || exit 1
-wine win_tests.exe --gtest_filter='$filter' --gtest_output=xml:../win_tests.xml
+$run win_tests.exe --gtest_filter='$filter' --gtest_output=xml:../win_tests.xml
 rc=\$?
 python3 update_server.py stop update_server.port
 exit \$rc
