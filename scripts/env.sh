@@ -13,7 +13,7 @@ start_services() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [[ -z "${DISPLAY:-}" ]] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
         local n=$(( 90 + RANDOM % 400 ))
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${BRISKLET_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
         STARTED_XVFB=$!
         export DISPLAY=":$n"
         for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done

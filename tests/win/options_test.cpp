@@ -586,13 +586,19 @@ TEST(OptionsWindow, UpdateReportAppearsInTheAboutPage) {
 }
 
 // Not a check: pictures of the pages for the documentation. Runs only when
-// BRISKLET_SCREENSHOTS names a folder (scripts/screenshots.sh).
+// BRISKLET_SCREENSHOTS names a folder (scripts/screenshots.sh); the names
+// end in BRISKLET_SCREENSHOT_SUFFIX, which tells the DPIs apart.
 TEST(OptionsWindow, Screenshots) {
     wchar_t folder[MAX_PATH] = {};
     if (!::GetEnvironmentVariableW(L"BRISKLET_SCREENSHOTS", folder, MAX_PATH)) {
         GTEST_SKIP() << "BRISKLET_SCREENSHOTS is not set";
     }
+    wchar_t suffix[16] = {};
+    ::GetEnvironmentVariableW(L"BRISKLET_SCREENSHOT_SUFFIX", suffix, 16);
+    // A DPI-aware host, as on a screen above 96 DPI the window is shown unscaled.
+    ::SetProcessDPIAware();
     const std::wstring out = std::wstring(folder) + L"\\";
+    const auto shot = [&](const wchar_t* name) { return out + name + suffix + L".bmp"; };
     {
         TOptionsHost p(L"opt-shots");
         p.Store(120, 0, 0, L";;;;1;;;;5;;;;11;;;;20;;;;28;;");
@@ -600,14 +606,14 @@ TEST(OptionsWindow, Screenshots) {
         std::vector<bool> saved;
         ASSERT_TRUE(p.Show([&](HWND form) {
             ::Sleep(800);
-            saved.push_back(SaveScreenshot(form, out + L"options-page.bmp"));
+            saved.push_back(SaveScreenshot(form, shot(L"options-page")));
             ClickTab(form, 1);
             ::Sleep(500);
-            saved.push_back(SaveScreenshot(form, out + L"other-page.bmp"));
+            saved.push_back(SaveScreenshot(form, shot(L"other-page")));
             ClickTab(form, 2);
             FinalReport(form);
             ::Sleep(500);
-            saved.push_back(SaveScreenshot(form, out + L"about-page.bmp"));
+            saved.push_back(SaveScreenshot(form, shot(L"about-page")));
             Click(Control(form, u"btnCancel"));
         }));
         EXPECT_EQ(saved, std::vector<bool>(3, true));
@@ -624,7 +630,7 @@ TEST(OptionsWindow, Screenshots) {
         bool saved = false;
         ASSERT_TRUE(p.Show([&](HWND form) {
             ::Sleep(800);
-            saved = SaveScreenshot(form, out + L"options-page-ru.bmp");
+            saved = SaveScreenshot(form, shot(L"options-page-ru"));
             Click(Control(form, u"btnCancel"));
         }));
         EXPECT_TRUE(saved);
