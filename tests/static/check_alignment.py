@@ -44,7 +44,7 @@ UNALIGNED_OK = {
 }
 INSTRUCTION = re.compile(r"^\s*([0-9a-f]+):\s+(?:[0-9a-f]{2} )*\s*([a-z][a-z0-9.]*)\s*(.*)$")
 STACK_OPERAND = re.compile(r"\((%esp|%ebp)[,)]")
-ALIGN_STACK = re.compile(r"^\$0xf+([0-9a-f])0,%esp$")
+ALIGN_STACK = re.compile(r"^\$0xf+[0-9a-f]0,%esp$")
 
 
 def needs_alignment(mnemonic, operands):
@@ -64,8 +64,7 @@ def needs_alignment(mnemonic, operands):
 
 
 def aligns_stack(mnemonic, operands):
-    match = ALIGN_STACK.match(operands.replace(" ", ""))
-    return mnemonic == "and" and match is not None
+    return mnemonic == "and" and ALIGN_STACK.match(operands.replace(" ", "")) is not None
 
 
 def section(path, name):
@@ -181,7 +180,8 @@ def code_ranges(map_path):
 
 
 def findings(path, map_path):
-    """[(address, instruction)] of aligned SSE accesses to unaligned stacks."""
+    """([(address, instruction)] of aligned SSE accesses to unaligned stacks,
+    the number of functions with unwind records)."""
     code = code_ranges(map_path)
     if not code:
         raise ValueError("%s names no code in .text" % map_path)
@@ -213,7 +213,7 @@ def findings(path, map_path):
             found.append((address, "%s %s" % (mnemonic, operands)))
         if aligns_stack(mnemonic, operands):
             aligned = True
-    return found
+    return found, len(ranges)
 
 
 PLANTED = r"""
@@ -269,7 +269,7 @@ def planted_faults_found():
         open(source, "w").write(PLANTED)
         subprocess.run(["i686-w64-mingw32-gcc", "-shared", "-nostdlib", "-Wl,--entry,0", "-Wl,-Map=" + link_map,
                         "-o", binary, source], check=True)
-        got = [text for _, text in findings(binary, link_map)]
+        got = [text for _, text in findings(binary, link_map)[0]]
     want = ["andps -0x48(%ebp),%xmm0", "movdqa %xmm0,0x10(%esp)", "pxor 0x10(%esp),%xmm2"]
     if got != want:
         print("the check found %s in the planted code, want %s" % (got, want))
@@ -283,8 +283,7 @@ def main(paths):
         return 1
     total = 0
     for path, link_map in zip(paths[0::2], paths[1::2]):
-        found = findings(path, link_map)
-        ranges = len(function_ranges(path))
+        found, ranges = findings(path, link_map)
         for address, text in found:
             print("FAIL: %s: 0x%08x: %s reads or writes a stack slot that may be misaligned" %
                   (os.path.basename(path), address, text))

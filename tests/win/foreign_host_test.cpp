@@ -68,14 +68,7 @@ TLife LiveOnce(const std::wstring& name, TEntry& entry, const std::function<void
                                    L"\u0417\u0434\u0440\u0430\u0432\u0441\u0442\u0432\u0443\u0439\r\nplain one\r\n"));
     folder.Write(L"statuses.txt", Utf8(L"5|\u041F\u0438\u0432\u043E|\u0425\u043E\u043B\u043E\u0434\u043D\u043E\u0435/nl\u0434\u0430\r\n"));
     THostService host;
-    host.Store.Initialized = 1;
-    host.Store.FreqValue = 1;  // a tick every second
-    host.Store.FreqUnit = 0;
-    host.Store.WorkMode = 0;
-    host.SetSelection(L";;;;5;;");
-    host.Icon = 5;
-    host.Status = L"Title";
-    host.XStatus = L"Current";
+    TickIconFiveEverySecond(host);
 
     HMODULE module = ::LoadLibraryW(folder.Dll().c_str());
     after("LoadLibrary");
@@ -143,7 +136,6 @@ TLife LiveOnce(const std::wstring& name, TEntry& entry, const std::function<void
     after("timer ticks");
 
     // The options window, saved by the user on another thread.
-    host.Store.WorkMode = 0;
     life.OptionsShown = ShowOptionsBy([&] { send(HM_SHOW_OPTIONS); },
                                       [](HWND form) {
                                           Ask(Control(form, u"RadioButton4"), BM_CLICK);  // full mode
@@ -173,25 +165,6 @@ void ExpectAWholeLife(const TLife& life) {
     EXPECT_EQ(life.RefCountAtEnd, 0U) << "the plug-in kept the host's service";
     EXPECT_TRUE(life.Unloaded);
 }
-
-// The update check the window starts meets a refusing proxy; the old
-// proxy comes back afterwards.
-class TRefusingProxy {
-public:
-    TRefusingProxy() {
-        wchar_t old[512] = {};
-        if (::GetEnvironmentVariableW(L"http_proxy", old, 512) < 512) {
-            FOld = old;
-        }
-        TUpdateServer::Refuse();
-    }
-    ~TRefusingProxy() { SetProxy(FOld); }
-    TRefusingProxy(const TRefusingProxy&) = delete;
-    TRefusingProxy& operator=(const TRefusingProxy&) = delete;
-
-private:
-    std::wstring FOld;
-};
 
 // The settings, not the sticky exception flags that any arithmetic raises
 // (MXCSR bits 0-5), nor the x87 control word's reserved bits.

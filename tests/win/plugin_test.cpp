@@ -12,16 +12,7 @@ const wchar_t DisplayName[] = L"Brisklet - \u0441\u043C\u0435\u0448\u043D\u043E\
 
 // A loaded plug-in with a store that selects icon 5 in xStatus mode.
 struct TLoaded {
-    explicit TLoaded(const std::wstring& name) : Folder(name) {
-        Host.Store.Initialized = 1;
-        Host.Store.FreqValue = 1;
-        Host.Store.FreqUnit = 0;
-        Host.Store.WorkMode = 0;
-        Host.SetSelection(L";;;;5;;");
-        Host.Icon = 5;
-        Host.Status = L"Title";
-        Host.XStatus = L"Current";
-    }
+    explicit TLoaded(const std::wstring& name) : Folder(name) { TickIconFiveEverySecond(Host); }
     ~TLoaded() { Loader.Unload(); }
 
     bool Load() { return Loader.Load(Folder.Dll(), Host); }

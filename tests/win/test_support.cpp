@@ -92,3 +92,14 @@ std::string Utf16Le(const std::wstring& text, bool withMark) {
     }
     return out;
 }
+
+void TickIconFiveEverySecond(THostService& host) {
+    host.Store.Initialized = 1;
+    host.Store.FreqValue = 1;
+    host.Store.FreqUnit = 0;
+    host.Store.WorkMode = 0;
+    host.SetSelection(L";;;;5;;");
+    host.Icon = 5;
+    host.Status = L"Title";
+    host.XStatus = L"Current";
+}

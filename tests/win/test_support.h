@@ -38,5 +38,9 @@ private:
     std::wstring FDll;
 };
 
+// A store that ticks icon 5 in xStatus mode with a change every second, and
+// the host's status at icon 5, "Title", "Current".
+void TickIconFiveEverySecond(THostService& host);
+
 std::string Utf8(const std::wstring& text);
 std::string Utf16Le(const std::wstring& text, bool withMark = true);

@@ -211,18 +211,19 @@ std::string TUpdateServer::Request(const wchar_t* verb, const std::wstring& path
     return answer;
 }
 
-TOptionsHost::TOptionsHost(const std::wstring& name) : Folder(name) {
+TRefusingProxy::TRefusingProxy() {
     wchar_t old[512] = {};
     if (::GetEnvironmentVariableW(L"http_proxy", old, 512) < 512) {
-        FOldProxy = old;
+        FOld = old;
     }
     TUpdateServer::Refuse();
 }
 
-TOptionsHost::~TOptionsHost() {
-    Loader.Unload();
-    SetProxy(FOldProxy);
-}
+TRefusingProxy::~TRefusingProxy() { SetProxy(FOld); }
+
+TOptionsHost::TOptionsHost(const std::wstring& name) : Folder(name) {}
+
+TOptionsHost::~TOptionsHost() { Loader.Unload(); }
 
 void TOptionsHost::Store(int32_t freqValue, int32_t freqUnit, int32_t workMode, const std::wstring& selection) {
     Host.Store.Initialized = 1;

@@ -86,6 +86,19 @@ private:
     INTERNET_PORT FClosedPort = 0;
 };
 
+// While it lives, this process's update checks meet a proxy that refuses,
+// so that they end at once; the proxy before comes back afterwards.
+class TRefusingProxy {
+public:
+    TRefusingProxy();
+    ~TRefusingProxy();
+    TRefusingProxy(const TRefusingProxy&) = delete;
+    TRefusingProxy& operator=(const TRefusingProxy&) = delete;
+
+private:
+    std::wstring FOld;
+};
+
 // A loaded plug-in with a store; Show() runs message 6 while `user` plays
 // the user on another thread. The user must close the window; if it does
 // not, the window is closed through its close box and the test fails. The
@@ -108,5 +121,5 @@ public:
     TPluginLoader Loader;
 
 private:
-    std::wstring FOldProxy;
+    TRefusingProxy FProxy;
 };
