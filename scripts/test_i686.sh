@@ -26,7 +26,7 @@ rm -rf "$job"
 mkdir -p "$job/bin"
 cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-tests/bin/update_probe.dll \
    build/win32-tests/bin/brisklet-host.exe build/win32-tests/bin/crash_probe.exe tests/win/update_server.py \
-   tests/win/at_dpi.sh tests/win/crash_report.sh "$job/bin/"
+   tests/win/at_dpi.sh tests/win/crash_report.sh tests/win/guest_desktop.sh "$job/bin/"
 cp -r build/win32-tests/bin/Languages "$job/bin/"
 cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py "$job/bin/"
 BRISKLET_CHECK=build/native/bin/brisklet-check python3 tests/win/checker_commands.py \
@@ -37,8 +37,7 @@ if [[ -n "$dpi" ]]; then
 fi
 cat >"$job/job.sh" <<JOB
 cd bin
-sh crash_report.sh wine crash_probe.exe >../crash.log 2>&1
-echo "crash report: \$?" >>../crash.log
+. ./guest_desktop.sh
 BRISKLET_CHECK=brisklet-check.exe BRISKLET_WINE=wine BRISKLET_REFERENCE=reference.json \
     python3 checker_commands.py >../checker.log 2>&1
 echo "checker: \$?" >>../checker.log
@@ -46,6 +45,9 @@ python3 update_server.py start update_server.port || exit 1
 $run win_tests.exe --gtest_filter='$filter' --gtest_output=xml:../win_tests.xml
 rc=\$?
 python3 update_server.py stop update_server.port
+# Last: in this Wine session no window can be made after a crash.
+sh crash_report.sh wine crash_probe.exe >../crash.log 2>&1
+echo "crash report: \$?" >>../crash.log
 exit \$rc
 JOB
 
