@@ -481,3 +481,19 @@ TEST_F(CheckerCommands, PreviewIsRepeatableAndSilentForAnUntickedPicture) {
         EXPECT_FALSE(FErr.empty());
     }
 }
+
+TEST_F(CheckerCommands, PreviewRefusesMoreRunsThanAPersonCanRead) {
+    Write("list.txt", "a\r\nb\r\n");
+    ASSERT_EQ(Run({"--preview", "100000", "--seed", "1", FFolder.u8string()}), CheckClean) << FErr;
+    EXPECT_EQ(FOut.substr(FOut.rfind('\n', FOut.size() - 2) + 1, 8), "100000: ");
+    // One more, the largest count a run number holds, and beyond it: all
+    // refused at once, before anything is read or printed.
+    for (const char* count : {"100001", "4294967295", "4294967296", "99999999999999999999"}) {
+        SCOPED_TRACE(count);
+        ASSERT_EQ(Run({"--preview", count, FFolder.u8string()}), CheckFailed);
+        EXPECT_EQ(FOut, "");
+        EXPECT_EQ(FErr.rfind("brisklet-check: --preview shows at most 100000 runs, not " + std::string(count) + "\n", 0),
+                  0u)
+            << FErr;
+    }
+}
