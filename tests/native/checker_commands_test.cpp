@@ -88,16 +88,34 @@ TEST(FortuneImport, SeparatorsAtTheEdgesAndInARowAndLineEnds) {
 
 TEST(FortuneImport, LeavesOutWhatCannotBeCarriedWithItsLine) {
     const std::string bytes = std::string("ok\n%\nsee /nl here\n%\nsee /NL too\n%\nbold_\bb\n%\nnul") + '\0' +
-                              "\n%\ncr\rinside\n%\ntab\tkept\n%\nC1 \xC2\x85 mark\n";
+                              "\n%\ntab\tkept\n%\nC1 \xC2\x85 mark\n";
     const TFortuneImport import = Import(bytes);
     EXPECT_EQ(import.Entries, (std::vector<std::u16string>{u"ok", u"tab\tkept"}));
     EXPECT_EQ(LeftOut(import), (TLeftOutList{{3, TLeftOutReason::Marker},
                                              {5, TLeftOutReason::Marker},
                                              {7, TLeftOutReason::Control},
                                              {9, TLeftOutReason::Control},
-                                             {11, TLeftOutReason::Control},
-                                             {15, TLeftOutReason::Control}}));
-    EXPECT_EQ(FortuneSummary(import), "2 entries written; 6 left out: 0 empty, 4 with a control character, 2 holding /nl\n");
+                                             {13, TLeftOutReason::Control}}));
+    EXPECT_EQ(FortuneSummary(import), "2 entries written; 5 left out: 0 empty, 3 with a control character, 2 holding /nl\n");
+}
+
+TEST(FortuneImport, ReadsCrOnlyAndCrLfFilesAsLfFiles) {
+    const std::string lf = "%\none\ntwo  \n%\n%\n\nthree\n\n%\nbold_\bb\n%\nlast";
+    const TFortuneImport plain = Import(lf);
+    EXPECT_EQ(plain.Entries, (std::vector<std::u16string>{u"one/nltwo", u"three", u"last"}));
+    EXPECT_EQ(LeftOut(plain), (TLeftOutList{{5, TLeftOutReason::Empty}, {10, TLeftOutReason::Control}}));
+    for (const std::string lineEnd : {"\r\n", "\r"}) {
+        SCOPED_TRACE(lineEnd == "\r" ? "CR" : "CR LF");
+        std::string other;
+        for (const char c : lf) {
+            other += c == '\n' ? lineEnd : std::string(1, c);
+        }
+        const TFortuneImport import = Import(other);
+        EXPECT_EQ(import.Entries, plain.Entries);
+        EXPECT_EQ(LeftOut(import), LeftOut(plain));
+    }
+    // As the plug-in's loader reads lines: CR CR and LF CR are two line ends.
+    EXPECT_EQ(Import("one\r\rtwo\n\rthree\r").Entries, (std::vector<std::u16string>{u"one/nl/nltwo/nl/nlthree"}));
 }
 
 TEST(FortuneImport, ReadsKoi8rWhenTold) {
