@@ -5,8 +5,8 @@
 // as fuzz::TextOf reads them).
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -107,7 +107,8 @@ bool IsBlankOrControl(char16_t c) {
     static constexpr char16_t Blanks[] = {0x00A0, 0x1680, 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006,
                                           0x2007, 0x2008, 0x2009, 0x200A, 0x200B, 0x2028, 0x2029, 0x202F, 0x205F,
                                           0x3000, 0xFEFF};
-    return c <= u' ' || (c >= 0x7F && c <= 0x9F) || std::find(std::begin(Blanks), std::end(Blanks), c) != std::end(Blanks);
+    return c <= u' ' || (c >= 0x7F && c <= 0x9F) ||
+           std::find(std::begin(Blanks), std::end(Blanks), c) != std::end(Blanks);
 }
 
 // A plain web address: a scheme, something after it, no blank or control.
