@@ -193,8 +193,10 @@ void TLayoutForm::CreateFonts() {
     if (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) {
         // Where the name is a scalable font (Wine), the laid-out height may be
         // a size the window never had with the raster face, and its texts
-        // come out clipped. Never go below the raster face's smallest size.
-        const int32_t scalable = std::max(height, FLayout.RasterFontHeight);
+        // come out clipped. Never go below the raster face's smallest size,
+        // scaled as everything else is, or the text shrinks against its
+        // controls as the DPI grows.
+        const int32_t scalable = std::max(height, Scale(FLayout.RasterFontHeight));
         FFont.reset(WindowFont(FLayout.FontName, scalable, false));
         metrics = FontMetrics(FFont.get());
         FLinkFont.reset(WindowFont(FLayout.FontName, scalable, true));

@@ -114,7 +114,11 @@ std::vector<std::string> LayoutFaults(HWND form, int32_t dpi) {
     const HFONT font = FontOf(Control(form, u"btnOk"));
     const TEXTMETRICW metrics = Metrics(font);
     const int32_t characterHeight = metrics.tmHeight - metrics.tmInternalLeading;
-    if (!within(characterHeight, ScaleToDpi(OptionsFontHeight, dpi), 1)) {
+    // At 96 DPI the face has the raster face's 11-pixel characters; at any
+    // other DPI that height grows as everything else does, to within half a
+    // pixel of the exact scaled height.
+    if (std::abs(int64_t{characterHeight} * ReferenceDpi - int64_t{OptionsRasterFontHeight} * dpi) >
+        ReferenceDpi / 2) {
         fault(u"font", "character height " + std::to_string(characterHeight));
     }
 

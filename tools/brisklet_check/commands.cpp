@@ -97,9 +97,19 @@ int RunCommand(const std::vector<std::string>& args, const TCheckSetup& setup, s
             }
             command = a;
             if (a == "--preview") {
-                if (!hasValue || !ParseNumber(value, preview.Runs) || preview.Runs == 0) {
+                uint64_t runs = 0;
+                const bool digits =
+                    hasValue && !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+                // Digits too many for 64 bits are a count too, only a large one.
+                const bool fits = digits && ParseNumber(value, runs);
+                if (!digits || (fits && runs == 0)) {
                     return Fail(err, "--preview needs the number of runs, 1 or more");
                 }
+                if (!fits || runs > PreviewMaxRuns) {
+                    return Fail(err,
+                                "--preview shows at most " + std::to_string(PreviewMaxRuns) + " runs, not " + value);
+                }
+                preview.Runs = static_cast<uint32_t>(runs);
                 ++i;
             }
         } else if (a == "-o" && hasValue) {

@@ -7,7 +7,7 @@
 
 namespace {
 
-bool IsBlankOrCr(char16_t c) noexcept { return c == u' ' || c == u'\t' || c == u'\r'; }
+bool IsBlank(char16_t c) noexcept { return c == u' ' || c == u'\t'; }
 
 // C0 and C1 controls but TAB: the messenger shows them as boxes or drops
 // them, and fortune files use backspaces for overstriking.
@@ -29,7 +29,7 @@ public:
     TFortuneCutter(const std::string& file, TFortuneImport& import) : FFile(file), FImport(import) {}
 
     void Line(size_t number, std::u16string_view line) {
-        while (!line.empty() && IsBlankOrCr(line.back())) {
+        while (!line.empty() && IsBlank(line.back())) {
             line.remove_suffix(1);
         }
         if (line == u"%") {
@@ -103,12 +103,14 @@ void ImportFortunes(const std::string& file, const uint8_t* data, size_t size, T
     size_t number = 1;
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find(u'\n', start);
+        size_t end = text.find_first_of(u"\r\n", start);
         if (end == std::u16string::npos) {
             end = text.size();
         }
         cutter.Line(number++, std::u16string_view(text).substr(start, end - start));
-        start = end + 1;
+        // Lines end as the plug-in's lists do: at CR LF, at LF and at CR.
+        const bool pair = end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n';
+        start = end + (pair ? 2 : 1);
     }
     cutter.Finish(true);
 }

@@ -1,6 +1,7 @@
 // brisklet-check's entry point on Windows: wide arguments become UTF-8, files
 // without a mark are read in the system's code page as the plug-in reads
-// them, and the console is told that the report is UTF-8.
+// them, and the console is told that the report is UTF-8. Dropped files are
+// arguments like any other.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -24,9 +25,30 @@ std::string ToUtf8(const wchar_t* text) {
     return out;
 }
 
+// Started from the file manager (a double-click, or files dropped on it),
+// the program is alone on a console of its own, which closes as it ends and
+// takes the report with it. In a console window others share, or with none,
+// there is nothing to wait for.
+bool AloneOnItsConsole() {
+    DWORD processes[2];
+    return ::GetConsoleProcessList(processes, 2) == 1;
+}
+
+// Until a line ends or the input does.
+void WaitForEnter() {
+    std::fputs("\nPress Enter to close this window.\n", stderr);
+    std::fflush(stderr);
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    char c = 0;
+    DWORD got = 0;
+    while (::ReadFile(input, &c, 1, &got, nullptr) && got == 1 && c != '\n') {
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const bool alone = AloneOnItsConsole();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         args.push_back(ToUtf8(argv[i]));
@@ -52,6 +74,9 @@ int wmain(int argc, wchar_t** argv) {
     std::fwrite(err.data(), 1, err.size(), stderr);
     std::fflush(stdout);
     std::fflush(stderr);
+    if (alone) {
+        WaitForEnter();
+    }
     if (oldCodePage != 0) {
         ::SetConsoleOutputCP(oldCodePage);
     }

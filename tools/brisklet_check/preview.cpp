@@ -130,8 +130,8 @@ int RunPreview(TPreviewRequest request, TAnsiToUtf16 ansi, TFileOps& ops, std::s
            "; --seed " + std::to_string(request.Seed) + " repeats them\n";
     TDefaultRandom random;
     random.Seed(request.Seed);
-    for (uint32_t run = 1; run <= request.Runs; ++run) {
-        out += std::to_string(run) + ": " +
+    for (uint32_t run = 0; run < request.Runs; ++run) {
+        out += std::to_string(uint64_t{run} + 1) + ": " +
                PreviewLine(PreviewRun(lists[0], lists[1], request.Setup, random), request.Setup.Icon) + "\n";
     }
     return 0;

@@ -36,8 +36,13 @@ std::string PreviewLine(const std::optional<TExtendedStatus>& sent, int32_t icon
 // lowest ticked one (0 when none is).
 int32_t DefaultPreviewIcon(const TTextList& statusLines, const TPreviewSetup& setup);
 
+// The most runs a preview shows: a person reads a preview, and its lines are
+// built in memory before they are printed (11 to 16 MB at this count with
+// the sample lists).
+inline constexpr uint32_t PreviewMaxRuns = 100000;
+
 struct TPreviewRequest {
-    uint32_t Runs = 0;
+    uint32_t Runs = 0;  // 1 to PreviewMaxRuns
     TPreviewSetup Setup;
     bool IconGiven = false;
     uint32_t Seed = 0;
