@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds, once, a Free Pascal cross compiler for i386-win32 and its runtime,
 # from Debian's packaged compiler source (fpc-source-3.2.2) with the packaged
-# x86-64 compiler (fpc). The Object Pascal host (host/pascal) is built with
+# x86-64 compiler (fp-compiler-3.2.2). The Object Pascal host (host/pascal) is built with
 # it. Cached under $BRISKLET_FPC_CACHE (/var/cache/brisklet-fpc), keyed by
 # this script, so running it again costs nothing; prints the folder, which
 # holds bin/ppcross386 and units/ (the i386-win32 runtime).
@@ -21,9 +21,9 @@ SRC=/usr/share/fpcsrc/$VERSION
 NATIVE_UNITS=/usr/lib/x86_64-linux-gnu/fpc/$VERSION/units/x86_64-linux
 MESSAGES=/usr/lib/x86_64-linux-gnu/fpc/$VERSION/msg/errore.msg
 for need in "$SRC/compiler/pp.pas" "$SRC/rtl/win32/system.pp" "$NATIVE_UNITS/rtl/system.ppu" "$MESSAGES"; do
-    [[ -e "$need" ]] || { echo "fpc_cross: $need is missing: run scripts/setup.sh (packages fpc, fpc-source-$VERSION)" >&2; exit 1; }
+    [[ -e "$need" ]] || { echo "fpc_cross: $need is missing: run scripts/setup.sh (packages fp-compiler-$VERSION, fp-units-rtl-$VERSION, fpc-source-$VERSION)" >&2; exit 1; }
 done
-command -v ppcx64 >/dev/null || { echo "fpc_cross: no ppcx64: run scripts/setup.sh (package fpc)" >&2; exit 1; }
+command -v ppcx64 >/dev/null || { echo "fpc_cross: no ppcx64: run scripts/setup.sh (package fp-compiler-$VERSION)" >&2; exit 1; }
 
 echo "fpc_cross: building the i386-win32 cross compiler in $out (about a minute, once)" >&2
 start=$SECONDS
