@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds, once, a Free Pascal cross compiler for i386-win32 and its runtime,
 # from Debian's packaged compiler source (fpc-source-3.2.2) with the packaged
-# x86-64 compiler (fp-compiler-3.2.2). The Object Pascal host (host/pascal) is built with
-# it. Cached under $BRISKLET_FPC_CACHE (/var/cache/brisklet-fpc), keyed by
-# this script, so running it again costs nothing; prints the folder, which
-# holds bin/ppcross386 and units/ (the i386-win32 runtime).
+# x86-64 compiler (fp-compiler-3.2.2). The Object Pascal host (host/pascal)
+# is built with it. Cached under $BRISKLET_FPC_CACHE (/var/cache/brisklet-fpc),
+# keyed by this script, so running it again costs nothing; prints the folder,
+# which holds bin/ppcross386 and units/ (the i386-win32 runtime).
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 CACHE="${BRISKLET_FPC_CACHE:-/var/cache/brisklet-fpc}"
