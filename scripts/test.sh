@@ -2,9 +2,10 @@
 # Every test, each once: builds the presets, then runs the native tests with
 # the content checks, the checks of the 32-bit product, the native tests
 # built 32-bit under qemu-i386, the Windows tests under 64-bit Wine, the
-# 32-bit Windows tests against the shipped DLL in the i686 guest, and the
-# hardening run (fuzzing, the native tests under the sanitizers, the
-# hostile-input Windows tests). Ends with one line "steps: N passed, M failed".
+# 32-bit Windows tests and the Object Pascal host against the shipped DLL in
+# the i686 guest, and the hardening run (fuzzing, the native tests under the
+# sanitizers, the hostile-input Windows tests). Ends with one line "steps: N
+# passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh --guest || exit 1
@@ -56,6 +57,7 @@ step "Windows tests (64-bit, Wine)" needs win64 -- env GTEST_FILTER='-Hostile*:H
 step "native tests, 32-bit (qemu-i386)" needs native32 -- ctest --preset native32
 step "the i686 guest route" ./scripts/guest_selftest.sh
 step "Windows tests, 32-bit product in the i686 guest" needs win32 win32-tests -- ./scripts/test_i686.sh
+step "the Object Pascal host, 32-bit product in the i686 guest" needs win32 -- ./scripts/test_pascal_host.sh
 step "hardening (fuzzing, sanitizers, hostile inputs)" ./scripts/harden.sh
 
 # The prefix keeps its settings through every test; saved once the server ends.
