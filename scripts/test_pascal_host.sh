@@ -27,12 +27,13 @@ i686-w64-mingw32-windres -O res -I host/pascal host/pascal/pascal_host.rc -o "$o
 version="$(sed -n 's/^project(Brisklet VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 job="$out/job"
 mkdir -p "$job/bin/plugin/Languages"
-cp "$out/pascal_host.exe" tests/win/update_server.py tests/win/at_dpi.sh "$job/bin/"
+cp "$out/pascal_host.exe" tests/win/update_server.py tests/win/at_dpi.sh tests/win/guest_desktop.sh "$job/bin/"
 cp build/win32/bin/Brisklet.dll "$job/bin/plugin/"
 cp Languages/*.ini "$job/bin/plugin/Languages/"
 {
     cat <<'JOB'
 cd bin
+. ./guest_desktop.sh
 python3 update_server.py start update_server.port || exit 1
 port=$(cut -d' ' -f1 update_server.port)
 # Every update check is told of a newer version.
