@@ -478,6 +478,9 @@ bool TLayoutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         // The close box runs no handler: the dialog's result keeps its value.
         Close();
         return true;
+    case WM_DESTROY:
+        TakeBackPictures();  // the controls still exist
+        return false;
     default:
         return false;
     }
