@@ -86,7 +86,7 @@ cleanup() {
     stop_services
 }
 trap cleanup EXIT
-start_services
+start_services || exit 1
 
 check_texts "64-bit twin, same code"
 start_host

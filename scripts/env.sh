@@ -5,10 +5,13 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
+source "$ROOT/scripts/wine_prefix.sh"
 
 STARTED_XVFB=""
-# Starts Xvfb unless a display is already there, and keeps one wineserver
-# alive so each program starts fast. stop_services ends what this started.
+# Starts Xvfb unless a display is already there, makes the prefix ready, and
+# keeps one wineserver alive so each program starts fast. Returns non-zero,
+# having said why, when the prefix cannot be made ready. stop_services ends
+# what this started.
 start_services() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [[ -z "${DISPLAY:-}" ]] || ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
@@ -18,13 +21,8 @@ start_services() {
         export DISPLAY=":$n"
         for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
     fi
-    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-        echo "setup: creating Wine prefix $WINEPREFIX"
-        "$WINE" wineboot -i >/dev/null 2>&1 || true
-        # Without a window manager Wine waits 2 s each time a managed window
-        # goes away; the options window tests open dozens.
-        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    fi
+    # The prefix and its settings, saved to disk, or a clear refusal.
+    prefix_ready || return 1
     "$WINESERVER" -p >/dev/null 2>&1 || true
     # The first program of a wineserver session starts the prefix's services
     # (services.exe, winedevice.exe, ...). They live as long as the

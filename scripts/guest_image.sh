@@ -3,13 +3,15 @@
 # amd64 system with the i386 architecture, 32-bit Wine, Xvfb and Python,
 # booted by qemu-system-x86_64 straight from its kernel and initrd (see
 # guest_run.sh). The image is cached under $BRISKLET_GUEST_CACHE
-# (/var/cache/brisklet-guest), keyed by this script and the guest's init, so
-# running it again costs nothing; it prints the image's folder.
+# (/var/cache/brisklet-guest), keyed by this script, the guest's init and the
+# Wine prefix's settings, so running it again costs nothing; it prints the
+# image's folder.
 # The packages come from the mirror this machine's apt already uses.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 CACHE="${BRISKLET_GUEST_CACHE:-/var/cache/brisklet-guest}"
-key="$(cat "$ROOT/scripts/guest_image.sh" "$ROOT/scripts/guest_init.sh" | sha256sum | cut -c1-16)"
+key="$(cat "$ROOT/scripts/guest_image.sh" "$ROOT/scripts/guest_init.sh" "$ROOT/scripts/wine_prefix.sh" |
+       sha256sum | cut -c1-16)"
 image="$CACHE/$key"
 
 if [[ -f "$image/ready" ]]; then
@@ -80,15 +82,15 @@ mkfs.ext4 -q -F -L brisklet -d "$rootfs" "$work/disk.img" 4G >/dev/null
 rm -rf "$rootfs"
 
 # The Wine prefix is made once, here: inside the guest that takes a minute.
-# The init's first Wine start makes it; the job settles the rest. No window
-# manager: Wine would wait 2 s whenever a managed window goes away. No crash
-# dialog: it would wait for a click that never comes.
+# The init's first Wine start makes it; the job puts in the settings that
+# every prefix of ours holds (scripts/wine_prefix.sh) and reads them back
+# from the registry files.
 mkdir "$work/prefix-job"
+cp "$ROOT/scripts/wine_prefix.sh" "$work/prefix-job/"
 cat >"$work/prefix-job/job.sh" <<'EOF'
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
-wineserver -w
-test -f /root/.wine/system.reg && echo "prefix ready"
+WINE=wine WINESERVER=wineserver
+. ./wine_prefix.sh
+prefix_ready && test -z "$(prefix_missing_settings)" && echo "prefix ready"
 EOF
 BRISKLET_GUEST_IMAGE="$work" "$ROOT/scripts/guest_run.sh" --writable "$work/prefix-job" 600 >"$work/prefix.log" 2>&1 ||
     { echo "guest_image: making the Wine prefix failed:" >&2; cat "$work/prefix.log" >&2; exit 1; }

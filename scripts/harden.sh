@@ -119,7 +119,7 @@ phase_done sanitizers
 # --- The hostile-input tests through the host stand-in, under Wine.
 if build win64 "$WIN64_DIR" win_tests; then
     echo "=== hostile-input tests under Wine"
-    start_services
+    start_services || exit 1
     # The update check's stand-in server, as ctest starts it for win_tests.
     port_file="$WIN64_DIR/bin/update_server.port"
     python3 tests/win/update_server.py start "$port_file" >/dev/null

@@ -19,13 +19,13 @@ cmake --build "$BUILD" -j2 --target win_tests Brisklet
 unset DISPLAY
 export BRISKLET_SCREEN=1600x1200x24
 export BRISKLET_WINEPREFIX="${BRISKLET_SCREENSHOT_PREFIX:-$PWD/build/wineprefix-screenshots}"
+# Without a window manager Wine draws the frame and caption itself (the
+# prefix's own settings see to that), and links get the hot-light blue of
+# Windows rather than the Wine theme's grey.
+export PREFIX_EXTRA_SETTINGS='HKCU\Control Panel\Colors|HotTrackingColor|REG_SZ|0 102 204'
 source scripts/env.sh
 trap stop_services EXIT
-start_services
-# Without a window manager Wine draws the frame and caption itself, and
-# links get the hot-light blue of Windows rather than the Wine theme's grey.
-"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-"$WINE" reg add 'HKCU\Control Panel\Colors' /v HotTrackingColor /d '0 102 204' /f >/dev/null 2>&1
+start_services || exit 1
 
 out="$(mktemp -d)"
 trap 'rm -rf "$out"; stop_services' EXIT

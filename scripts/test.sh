@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh --guest || exit 1
 source scripts/env.sh
 trap stop_services EXIT
-start_services
+start_services || exit 1
 
 passed=0
 failed=0
