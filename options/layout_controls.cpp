@@ -321,7 +321,25 @@ void TLayoutForm::SetPosition(size_t bar, int32_t position) {
 }
 
 void TLayoutForm::SetPicture(size_t image, HBITMAP picture) {
-    ::SendMessageW(FControls[image], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    FGivenPictures.resize(FControls.size(), nullptr);
+    // Under comctl32 6 the control shows its own copy of a 32-bit picture
+    // with alpha, and hands that copy back at the next STM_SETIMAGE: it is
+    // ours to delete. What we gave it stays the caller's.
+    const auto previous = reinterpret_cast<HBITMAP>(
+        ::SendMessageW(FControls[image], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+    if (previous && previous != FGivenPictures[image] && previous != picture) {
+        ::DeleteObject(previous);
+    }
+    FGivenPictures[image] = picture;
+}
+
+void TLayoutForm::TakeBackPictures() noexcept {
+    // A copy the control still holds would outlive it.
+    for (size_t image = 0; image < FGivenPictures.size(); ++image) {
+        if (FGivenPictures[image] && FControls[image]) {
+            SetPicture(image, nullptr);
+        }
+    }
 }
 
 bool TLayoutForm::Ticked(size_t list, int32_t entry) const {

@@ -24,13 +24,15 @@ constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
 // DLL; else the screen's. A host that is not DPI-aware gets 96 either way
 // and the system scales the whole window.
 int32_t WindowDpi(HWND window) {
+    // Looked up at each call, which comes only as the window is made or
+    // moves to another DPI: a function-local static would bring in the
+    // runtime's guard, whose objects outlive FreeLibrary (docs/HARDENING.md).
     using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = [] {
-        const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-        return user32 ? reinterpret_cast<TGetDpiForWindow>(
-                            reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")))
-                      : nullptr;
-    }();
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto getDpiForWindow =
+        user32 ? reinterpret_cast<TGetDpiForWindow>(
+                     reinterpret_cast<void (*)()>(::GetProcAddress(user32, "GetDpiForWindow")))
+               : nullptr;
     int32_t dpi = getDpiForWindow ? static_cast<int32_t>(getDpiForWindow(window)) : 0;
     if (dpi <= 0) {
         const TWindowDC screen(nullptr);
@@ -480,6 +482,9 @@ bool TLayoutForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         // The close box runs no handler: the dialog's result keeps its value.
         Close();
         return true;
+    case WM_DESTROY:
+        TakeBackPictures();  // the controls still exist
+        return false;
     default:
         return false;
     }

@@ -110,7 +110,8 @@ protected:
     bool Ticked(size_t list, int32_t entry) const;
     void SetTicked(size_t list, int32_t entry, bool ticked);
     std::u16string EntryText(size_t list, int32_t entry) const;
-    // The picture an image shows; it stays the caller's.
+    // The picture an image shows; it stays the caller's, and must live
+    // until the next picture of that image or the window's end.
     void SetPicture(size_t image, HBITMAP picture);
 
 private:
@@ -167,6 +168,8 @@ private:
     void CreateStaticText(size_t row);
     TLayoutRect Place(size_t row, HWND parent) const;
     void FitToText(size_t row);
+    // Before the controls go: each image gives back what it holds.
+    void TakeBackPictures() noexcept;
 
     HWND PageWindow(size_t row) const;
     size_t RowOfWindow(HWND window) const noexcept;  // NoRow for none of the rows' windows
@@ -180,6 +183,7 @@ private:
     bool FModalDone = false;
     std::vector<HWND> FControls;                 // one per row; null for rows without a window
     std::vector<std::vector<HWND>> FRadioItems;  // one per row; a radio group's items
+    std::vector<HBITMAP> FGivenPictures;         // one per row; what SetPicture gave an image
     std::vector<size_t> FPages;                  // the page control's pages, in the table's order
     HWND FPageControl = nullptr;
     RECT FPageArea{};                            // the pages' display area, in the window's client

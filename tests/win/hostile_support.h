@@ -1,13 +1,19 @@
 // Shared pieces of the hostile-input tests: a plug-in loaded from its own
-// folder with a store the test sets, process resource counts, and a tally.
+// folder with a store the test sets, process resource counts (handles,
+// memory, GDI and USER objects), and a tally.
 // Each test prints one line "hostile cases: N; leaks: L; lost settings: S"
 // that scripts/harden.sh adds up.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -84,6 +90,158 @@ inline DWORD CountHandles() {
         }
     }
     return count;
+}
+
+// The GDI objects of this process, by handle. Wine's GetGuiResources reads
+// 0, but Wine keeps the GDI handle table where Windows does, at the PEB's
+// GdiSharedHandleTable: cells of 24 bytes in both sizes, whose type byte
+// (offset 14) is non-zero while the object lives; a handle is its cell's
+// index with the cell's 16-bit generation (offset 12) above it. Windows' own
+// table has other cells on x86 and is shared with other processes: where
+// GetGuiResources answers, this list is empty and GdiObjectCount uses that.
+inline std::vector<HGDIOBJ> GdiObjects() {
+    std::vector<HGDIOBJ> live;
+    if (::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS) != 0) {
+        return live;
+    }
+#ifdef _WIN64
+    constexpr size_t TableOfPeb = 0xF8;
+#else
+    constexpr size_t TableOfPeb = 0x94;
+#endif
+    constexpr size_t CellSize = 24, TypeAt = 14, GenerationAt = 12, MaxCells = 0x10000;
+    struct TBasicInformation {
+        LONG_PTR ExitStatus;
+        const uint8_t* PebBaseAddress;
+        ULONG_PTR Reserved[4];
+    } basic{};
+    using TQueryInformationProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<TQueryInformationProcess>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    if (!query || query(::GetCurrentProcess(), 0, &basic, sizeof basic, nullptr) != 0 || !basic.PebBaseAddress) {
+        return live;
+    }
+    const auto* table = *reinterpret_cast<const uint8_t* const*>(basic.PebBaseAddress + TableOfPeb);
+    MEMORY_BASIC_INFORMATION info{};
+    if (!table || ::VirtualQuery(table, &info, sizeof info) != sizeof info || info.State != MEM_COMMIT) {
+        return live;
+    }
+    const size_t readable =
+        static_cast<size_t>(static_cast<const uint8_t*>(info.BaseAddress) + info.RegionSize - table);
+    const size_t cells = std::min(MaxCells, readable / CellSize);
+    for (size_t cell = 1; cell < cells; ++cell) {
+        const uint8_t* at = table + cell * CellSize;
+        if (at[TypeAt] != 0) {
+            uint16_t generation = 0;
+            std::memcpy(&generation, at + GenerationAt, sizeof generation);
+            live.push_back(reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(cell | (uint32_t{generation} << 16))));
+        }
+    }
+    return live;
+}
+
+inline DWORD GdiObjectCount() {
+    const DWORD reported = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    return reported != 0 ? reported : static_cast<DWORD>(GdiObjects().size());
+}
+
+// What the objects in `after` but not in `before` are: "2 bitmaps (181x92x32,
+// 241x135x32), 1 font".
+inline std::string DescribeNewGdiObjects(std::vector<HGDIOBJ> before, std::vector<HGDIOBJ> after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    std::vector<HGDIOBJ> added;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+    static const std::map<DWORD, const char*> names = {
+        {OBJ_BITMAP, "bitmap"}, {OBJ_BRUSH, "brush"}, {OBJ_FONT, "font"}, {OBJ_PEN, "pen"},
+        {OBJ_EXTPEN, "pen"}, {OBJ_REGION, "region"}, {OBJ_DC, "DC"}, {OBJ_MEMDC, "memory DC"},
+        {OBJ_PAL, "palette"}};
+    std::map<std::string, std::vector<std::string>> byKind;
+    for (const HGDIOBJ object : added) {
+        const auto name = names.find(::GetObjectType(object));
+        std::string detail;
+        BITMAP bitmap{};
+        if (::GetObjectType(object) == OBJ_BITMAP && ::GetObjectW(object, sizeof bitmap, &bitmap)) {
+            detail = std::to_string(bitmap.bmWidth) + "x" + std::to_string(bitmap.bmHeight) + "x" +
+                     std::to_string(bitmap.bmBitsPixel);
+        }
+        byKind[name == names.end() ? "other" : name->second].push_back(detail);
+    }
+    std::string text;
+    for (const auto& [kind, details] : byKind) {
+        text += (text.empty() ? "" : ", ") + std::to_string(details.size()) + " " + kind;
+        std::string sizes;
+        for (const std::string& detail : details) {
+            sizes += detail.empty() ? "" : (sizes.empty() ? "" : ", ") + detail;
+        }
+        text += sizes.empty() ? "" : " (" + sizes + ")";
+    }
+    return text.empty() ? "none" : text;
+}
+
+// USER objects of this process. Wine's GetGuiResources reads 0 here too.
+// Windows are enumerated: top-level and message-only ones and all their
+// descendants. Menus, icons and cursors have no list; they are found by
+// probing every 16-bit user handle, a form that both Wine and Windows
+// accept for any generation of the object.
+struct TUserObjects {
+    DWORD Windows = 0;
+    DWORD Menus = 0;
+    DWORD Icons = 0;  // icons and cursors
+    DWORD Reported = 0;  // GetGuiResources; 0 under Wine
+    DWORD Total() const { return Windows + Menus + Icons; }
+};
+
+// The system's input-method windows, one for each thread that has a window,
+// are not counted.
+inline BOOL CALLBACK CountWindowOfProcess(HWND window, LPARAM count) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (process == ::GetCurrentProcessId() && std::wcscmp(name, L"IME") != 0 && std::wcscmp(name, L"MSCTFIME UI") != 0) {
+        ++*reinterpret_cast<DWORD*>(count);
+    }
+    return TRUE;
+}
+
+inline TUserObjects CountUserObjects() {
+    TUserObjects objects;
+    objects.Reported = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    std::vector<HWND> tops;
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr;) {
+        tops.push_back(window);
+    }
+    for (HWND window = nullptr; (window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
+        tops.push_back(window);
+    }
+    for (const HWND top : tops) {
+        CountWindowOfProcess(top, reinterpret_cast<LPARAM>(&objects.Windows));
+        ::EnumChildWindows(top, &CountWindowOfProcess, reinterpret_cast<LPARAM>(&objects.Windows));
+    }
+    for (ULONG_PTR value = 0x20; value <= 0xFFEE; value += 2) {
+        const auto handle = reinterpret_cast<HANDLE>(value);
+        if (::IsMenu(static_cast<HMENU>(handle))) {
+            ++objects.Menus;
+            continue;
+        }
+        ICONINFO icon{};
+        if (::GetIconInfo(static_cast<HICON>(handle), &icon)) {
+            ++objects.Icons;
+            if (icon.hbmMask) {
+                ::DeleteObject(icon.hbmMask);
+            }
+            if (icon.hbmColor) {
+                ::DeleteObject(icon.hbmColor);
+            }
+        }
+    }
+    return objects;
+}
+
+inline std::string Describe(const TUserObjects& u) {
+    return std::to_string(u.Windows) + " windows, " + std::to_string(u.Menus) + " menus, " +
+           std::to_string(u.Icons) + " icons and cursors";
 }
 
 inline SIZE_T CommittedPrivateBytes() {
