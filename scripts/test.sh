@@ -58,5 +58,16 @@ step "the i686 guest route" ./scripts/guest_selftest.sh
 step "Windows tests, 32-bit product in the i686 guest" needs win32 win32-tests -- ./scripts/test_i686.sh
 step "hardening (fuzzing, sanitizers, hostile inputs)" ./scripts/harden.sh
 
+# The prefix keeps its settings through every test; saved once the server ends.
+"$WINESERVER" -k >/dev/null 2>&1
+prefix_wait_saved
+lost=$(prefix_missing_settings)
+if [[ -n "$lost" ]]; then
+    echo "--- FAILED: the Wine prefix $WINEPREFIX lost settings:"; echo "$lost"
+    failed=$((failed + 1))
+else
+    echo "--- the Wine prefix kept its settings"
+fi
+
 echo "steps: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

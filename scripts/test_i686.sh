@@ -4,8 +4,9 @@
 # guest_image.sh) under 32-bit Wine, against the shipped Brisklet.dll of the
 # win32 preset, with the local update server inside the guest too; and the
 # shipped brisklet-check.exe's commands, whose previews must match the
-# native build's. Ends with "i686 Windows tests: N passed, M failed, K
-# skipped".
+# native build's; and a crashing program, which must end at once with its
+# address (tests/win/crash_report.sh). Ends with "i686 Windows tests: N
+# passed, M failed, K skipped".
 #   scripts/test_i686.sh [GTEST_FILTER [DPI]]   (default: every test, at 96 DPI)
 # With a DPI, the guest's screen is set to it first (tests/win/at_dpi.sh),
 # for the OptionsDpi tests: scripts/test_i686.sh 'OptionsDpi.*' 144
@@ -15,7 +16,8 @@ cd "$ROOT"
 filter="${1:-*}"
 dpi="${2:-}"
 for f in build/win32/bin/Brisklet.dll build/win32/bin/brisklet-check.exe build/win32-tests/bin/win_tests.exe \
-         build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe build/native/bin/brisklet-check; do
+         build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe build/win32-tests/bin/crash_probe.exe \
+         build/native/bin/brisklet-check; do
     [[ -f "$f" ]] || { echo "test_i686: $f is missing: build the win32, win32-tests and native presets" >&2; exit 1; }
 done
 
@@ -23,7 +25,8 @@ job="$ROOT/build/i686-tests"
 rm -rf "$job"
 mkdir -p "$job/bin"
 cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-tests/bin/update_probe.dll \
-   build/win32-tests/bin/brisklet-host.exe tests/win/update_server.py tests/win/at_dpi.sh "$job/bin/"
+   build/win32-tests/bin/brisklet-host.exe build/win32-tests/bin/crash_probe.exe tests/win/update_server.py \
+   tests/win/at_dpi.sh tests/win/crash_report.sh "$job/bin/"
 cp -r build/win32-tests/bin/Languages "$job/bin/"
 cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py "$job/bin/"
 BRISKLET_CHECK=build/native/bin/brisklet-check python3 tests/win/checker_commands.py \
@@ -34,6 +37,8 @@ if [[ -n "$dpi" ]]; then
 fi
 cat >"$job/job.sh" <<JOB
 cd bin
+sh crash_report.sh wine crash_probe.exe >../crash.log 2>&1
+echo "crash report: \$?" >>../crash.log
 BRISKLET_CHECK=brisklet-check.exe BRISKLET_WINE=wine BRISKLET_REFERENCE=reference.json \
     python3 checker_commands.py >../checker.log 2>&1
 echo "checker: \$?" >>../checker.log
@@ -47,6 +52,9 @@ JOB
 start=$SECONDS
 "$ROOT/scripts/guest_run.sh" "$job" "${BRISKLET_I686_TIMEOUT:-3000}"
 rc=$?
+echo "== a crashing program on i686"
+grep "^crash report" "$job/crash.log" 2>/dev/null || echo "crash report: none"
+grep -qx "crash report: 0" "$job/crash.log" 2>/dev/null || rc=1
 echo "== brisklet-check.exe's commands on i686"
 cat "$job/checker.log" 2>/dev/null || echo "checker: no report"
 grep -qx "checker: 0" "$job/checker.log" 2>/dev/null || rc=1

@@ -11,6 +11,7 @@
 #include "update/version_logic.h"
 
 std::atomic<TWriteFileCall> WriteTemporaryCopy{&::WriteFile};
+std::atomic<TInternetReadFileCall> ReadAnswerBody{&::InternetReadFile};
 
 namespace {
 
@@ -63,7 +64,7 @@ bool FetchBody(const std::u16string& url, std::string& body, TCheckSlot& slot) {
     char buffer[ReadBufferSize];
     for (;;) {
         DWORD read = 0;
-        if (!::InternetReadFile(address, buffer, ReadBufferSize, &read)) {
+        if (!ReadAnswerBody.load()(address, buffer, ReadBufferSize, &read)) {
             // Cancelled (the module closed the handles) or cut off: what came
             // so far is not the whole file.
             return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <windows.h>
+#include <wininet.h>
 
 #include "update/running_checks_win.h"
 #include "update/version_logic.h"
@@ -28,3 +29,8 @@ TVersionFileValues ReadVersionFile(const std::u16string& fileName);
 // failing one here, as a full disk would fail.
 using TWriteFileCall = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 extern std::atomic<TWriteFileCall> WriteTemporaryCopy;
+
+// What reads the answer's body: the system's InternetReadFile. A test puts
+// a counting one here, to know that a check holds part of a body.
+using TInternetReadFileCall = BOOL(WINAPI*)(HINTERNET, LPVOID, DWORD, LPDWORD);
+extern std::atomic<TInternetReadFileCall> ReadAnswerBody;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,37 +68,55 @@ TEST(PluginUnload, ReleasingAndFreeingWhileChecksHangLeavesNothingToRun) {
     server.Use();
     TPluginFolder folder(L"unload-hang");
     const std::wstring dll = folder.Dll();
-    std::mt19937 random(20261209);
     int cycles = 0;
     int heldAfterFree = 0;
+    int freedWhileHeld = 0;
     int windowsLeft = 0;
     const ULONGLONG start = ::GetTickCount64();
-    for (int i = 0; i < 40; ++i) {
-        // From an answer at once to one long after the host let go: the
-        // last report of a check meets every stage of the unload.
-        server.Serve(200, NewerVersion, static_cast<double>(random() % 13) / 10.0);
+    for (int i = 0; i < 30; ++i) {
+        // The answers wait for the test, which lets them go at one stage of
+        // the unload in turn: while the host still holds the plug-in, between
+        // the release and FreeLibrary, and after FreeLibrary. So the last
+        // report of a check meets every stage, on a machine of any speed.
+        const int stage = i % 3;
+        const int showings = 1 + (i / 3) % 3;
+        server.Hold(200, NewerVersion);
         THostService host;
         PutStore(host, TStoreValues());
         TPluginLoader loader;
         ASSERT_TRUE(loader.Load(dll, host)) << Utf8(loader.Error);
         loader.Send(HM_START);
-        for (int showing = 0; showing <= i % 3; ++showing) {
+        for (int showing = 0; showing < showings; ++showing) {
             ShowOptions(loader, [](HWND) {});  // each showing starts a check
+        }
+        ASSERT_TRUE(server.WaitForRequests(static_cast<size_t>(showings)))
+            << "cycle " << i << ": " << server.Log().size() << " of " << showings << " checks reached the server";
+        if (stage == 0) {
+            server.Release();
         }
         const HMODULE module = loader.Module;
         loader.ReleasePlugin();
         windowsLeft += static_cast<int>(WindowsOfModule(module).size());
+        if (stage == 1) {
+            server.Release();
+        }
         loader.Unload();
-        heldAfterFree += Loaded(dll) ? 1 : 0;
+        const bool held = Loaded(dll);
+        heldAfterFree += held ? 1 : 0;
+        if (stage == 2) {
+            freedWhileHeld += 1;
+            EXPECT_TRUE(held) << "cycle " << i << ": FreeLibrary unloaded the DLL under a running check";
+            server.Release();
+        }
         // The host's thread goes on pumping while the checks end.
         ASSERT_TRUE(PumpUntil([&] { return !Loaded(dll); }, 20000)) << "cycle " << i << ": the DLL stayed loaded";
         ++cycles;
     }
-    PumpUntil([] { return false; }, 300);
-    std::printf("%d unload cycles in %llu ms; a check still held the DLL after FreeLibrary in %d\n", cycles,
-                ::GetTickCount64() - start, heldAfterFree);
+    std::printf("%d unload cycles in %llu ms; a check still held the DLL after FreeLibrary in %d (%d freed while "
+                "every check was held)\n",
+                cycles, ::GetTickCount64() - start, heldAfterFree, freedWhileHeld);
     EXPECT_EQ(windowsLeft, 0) << "windows of ours outlived the plug-in";
-    EXPECT_GT(heldAfterFree, 0) << "no cycle freed the DLL while a check ran";
+    EXPECT_GE(heldAfterFree, freedWhileHeld) << "no cycle freed the DLL while a check ran";
     server.Serve(200, "");
     TUpdateServer::Refuse();
 }
@@ -116,16 +133,20 @@ TEST(PluginUnload, UnloadsOnACheckThreadLeaveNoHandlesOfTheHostThread) {
     const std::wstring dll = folder.Dll();
     int heldAfterFree = 0;
     const auto cycle = [&] {
-        server.Serve(200, NewerVersion, 1.0);
+        // The answer waits until the DLL is freed: the unload runs on the
+        // check's thread every time.
+        server.Hold(200, NewerVersion);
         THostService host;
         PutStore(host, TStoreValues());
         TPluginLoader loader;
         ASSERT_TRUE(loader.Load(dll, host)) << Utf8(loader.Error);
         loader.Send(HM_START);
         ShowOptions(loader, [](HWND) {});
+        ASSERT_TRUE(server.WaitForRequests(1)) << "the check did not reach the server";
         loader.ReleasePlugin();
         loader.Unload();
         heldAfterFree += Loaded(dll) ? 1 : 0;
+        server.Release();
         ASSERT_TRUE(PumpUntil([&] { return !Loaded(dll); }, 20000)) << "the DLL stayed loaded";
         // Its request is answered and its connection closed.
         ASSERT_TRUE(PumpUntil(
@@ -134,7 +155,6 @@ TEST(PluginUnload, UnloadsOnACheckThreadLeaveNoHandlesOfTheHostThread) {
                 return std::all_of(log.begin(), log.end(), [](const TLogEntry& e) { return e.Done; });
             },
             10000));
-        PumpUntil([] { return false; }, 100);
     };
     for (int i = 0; i < 3; ++i) {
         cycle();  // warm-up: Wine's and WinInet's own handles settle
@@ -150,7 +170,7 @@ TEST(PluginUnload, UnloadsOnACheckThreadLeaveNoHandlesOfTheHostThread) {
                 cycles, heldAfterFree, static_cast<unsigned long>(before), static_cast<unsigned long>(after));
     server.Serve(200, "");
     TUpdateServer::Refuse();
-    ASSERT_GT(heldAfterFree, 0) << "no unload ran on a check's thread: the count shows nothing";
+    ASSERT_EQ(heldAfterFree, cycles) << "an unload did not run on a check's thread: the count shows less";
     EXPECT_EQ(after, before) << "handles left by unloads on a check's thread";
 }
 

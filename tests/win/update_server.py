@@ -10,7 +10,14 @@ control requests made directly (not through the proxy):
                                      also clears the log unless keeplog=1;
                                      with stall=T, the first half of the
                                      body comes at once and the rest T
-                                     seconds later
+                                     seconds later; with hold=answer
+                                     the answers wait for a release
+                                     before anything is sent, with
+                                     hold=body halfway through the body.
+                                     Answers held already stay held
+  POST /__release                    lets every held answer go on, and
+                                     those of later requests until the
+                                     next /__control with a hold
   GET  /__log                        one line per answered request:
                                      "path<TAB>user agent<TAB>done", done
                                      being 0, p (part of the body sent) or 1
@@ -39,6 +46,7 @@ import urllib.parse
 import urllib.request
 
 TIME_LIMIT = 30 * 60
+HOLD_LIMIT = 120
 
 
 class State:
@@ -48,6 +56,8 @@ class State:
         self.delay = 0.0
         self.stall = 0.0
         self.body = b""
+        self.hold = ""  # "", "answer" or "body"
+        self.released = threading.Event()
         self.log = []  # [path, agent, done]
 
 
@@ -57,19 +67,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def reply(self, status, body, content_type="text/plain", stall=0.0, part_sent=None):
+    def reply(self, status, body, content_type="text/plain", stall=0.0, part_sent=None, held=None):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Connection", "close")
         self.end_headers()
-        if stall > 0:
+        if stall > 0 or held:
             half = len(body) // 2
             self.wfile.write(body[:half])
             self.wfile.flush()
             if part_sent:
                 part_sent()
-            time.sleep(stall)
+            if held:
+                held()
+            else:
+                time.sleep(stall)
             body = body[half:]
         self.wfile.write(body)
 
@@ -92,11 +105,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
         url = urllib.parse.urlsplit(self.path)
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length > 0 else b""
+        if url.path == "/__release":
+            with state.lock:
+                state.released.set()
+            self.reply(200, b"ok\n")
+            return
         if url.path != "/__control":
             self.reply(400, b"unknown control\n")
             return
         query = urllib.parse.parse_qs(url.query)
+        hold = query.get("hold", [""])[0]
+        if hold not in ("", "answer", "body"):
+            self.reply(400, b"hold is answer or body\n")
+            return
         with state.lock:
+            state.hold = hold
+            if hold:
+                state.released.clear()
             state.status = int(query.get("status", ["200"])[0])
             state.delay = float(query.get("delay", ["0"])[0])
             state.stall = float(query.get("stall", ["0"])[0])
@@ -111,6 +136,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             entry = [self.path, self.headers.get("User-Agent", ""), "0"]
             state.log.append(entry)
             status, delay, stall, body = state.status, state.delay, state.stall, state.body
+            hold, released = state.hold, state.released
+
+        def wait_for_release():
+            # Bounded only against a test that never releases.
+            released.wait(HOLD_LIMIT)
+
+        if hold == "answer":
+            wait_for_release()
         if delay > 0:
             time.sleep(delay)
 
@@ -119,7 +152,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 entry[2] = "p"
 
         try:
-            self.reply(status, body, "text/html" if status != 200 else "text/plain", stall, part_sent)
+            self.reply(status, body, "text/html" if status != 200 else "text/plain", stall, part_sent,
+                       wait_for_release if hold == "body" else None)
         finally:
             with state.lock:
                 entry[2] = "1"

@@ -162,6 +162,19 @@ void TUpdateServer::Serve(int status, const std::string& body, double delaySecon
     EXPECT_EQ(Request(L"POST", path, body), "ok\n");
 }
 
+void TUpdateServer::Hold(int status, const std::string& body, THold where, bool keepLog) const {
+    wchar_t path[128];
+    swprintf(path, std::size(path), L"/__control?status=%d&keeplog=%d&hold=%ls", status, keepLog ? 1 : 0,
+             where == THold::Answer ? L"answer" : L"body");
+    EXPECT_EQ(Request(L"POST", path, body), "ok\n");
+}
+
+void TUpdateServer::Release() const { EXPECT_EQ(Request(L"POST", L"/__release"), "ok\n"); }
+
+bool TUpdateServer::WaitForRequests(size_t count, DWORD timeoutMs) const {
+    return PumpUntil([&] { return Log().size() >= count; }, timeoutMs);
+}
+
 std::vector<TLogEntry> TUpdateServer::Log() const {
     const std::string text = Request(L"GET", L"/__log");
     std::vector<TLogEntry> entries;

@@ -76,7 +76,15 @@ public:
     // sent at once and the rest that many seconds later.
     void Serve(int status, const std::string& body, double delaySeconds = 0, bool keepLog = false,
                double stallSeconds = 0) const;
+    // The next answers wait, before anything is sent (Answer) or halfway
+    // through the body (Body), until Release: a test brings about "the
+    // check is still running" by construction, on a machine of any speed.
+    enum class THold { Answer, Body };
+    void Hold(int status, const std::string& body, THold where = THold::Answer, bool keepLog = false) const;
+    void Release() const;
     std::vector<TLogEntry> Log() const;
+    // Pumps until the server has had this many requests (answered or not).
+    bool WaitForRequests(size_t count, DWORD timeoutMs = 30000) const;
 
     // A request straight to the server, not through the proxy.
     std::string Request(const wchar_t* verb, const std::wstring& path, const std::string& body = std::string()) const;
