@@ -199,12 +199,9 @@ std::vector<std::string> LayoutFaults(HWND form, int32_t dpi) {
     return faults;
 }
 
-// The drawn part of status picture 1 (a filled face) in its entry, read
-// back from the screen: its width and height.
-SIZE DrawnStatusPicture(HWND form) {
-    const HWND list = Control(form, u"clbStatuses");
-    ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    ::Sleep(300);
+// The drawn part of status picture 1 (a filled face) in its entry, as the
+// screen shows it now: its width and height.
+SIZE DrawnPictureNow(HWND list) {
     RECT entry{};
     Ask(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&entry));
     const TWindowDC dc(list);
@@ -221,6 +218,23 @@ SIZE DrawnStatusPicture(HWND form) {
         }
     }
     return right < left ? SIZE{0, 0} : SIZE{right - left + 1, bottom - top + 1};
+}
+
+// The same once the window's thread has painted the entry again: the same
+// size read twice in a row. The limit only guards against a hang.
+SIZE DrawnStatusPicture(HWND form) {
+    const HWND list = Control(form, u"clbStatuses");
+    ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    SIZE last{-1, -1};
+    const ULONGLONG end = ::GetTickCount64() + 30000;
+    for (;;) {
+        const SIZE now = DrawnPictureNow(list);
+        if ((now.cx > 0 && now.cx == last.cx && now.cy == last.cy) || ::GetTickCount64() > end) {
+            return now;
+        }
+        last = now;
+        ::Sleep(20);
+    }
 }
 
 void ExpectRightInLanguage(const std::wstring& language) {

@@ -118,7 +118,7 @@ TLife LiveOnce(const std::wstring& name, TEntry& entry, const std::function<void
 
     // Timer ticks, each dispatched by the host's loop.
     const size_t before = host.Sent.size();
-    const ULONGLONG end = ::GetTickCount64() + 5000;
+    const ULONGLONG end = ::GetTickCount64() + 60000;  // a guard against a hang
     while (life.TimerTicks < 2 && ::GetTickCount64() < end) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -29,6 +29,7 @@ class TServer : public TUpdateServer {
 public:
     ~TServer() {
         if (Running()) {
+            Release();
             Answer(0, "");
         }
         Refuse();
@@ -57,8 +58,8 @@ TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRu
     plugin.Start();
     const std::wstring dllPath = plugin.Folder.Dll();
 
-    // Every check is held by the server long past the last showing.
-    server.Answer(6, VersionFile);
+    // Every check is held by the server until the DLL has been freed.
+    server.Hold(200, VersionFile);
     const ULONGLONG start = ::GetTickCount64();
     int shown = 0;
     for (int i = 0; i < 20; ++i) {
@@ -67,6 +68,7 @@ TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRu
     }
     std::printf("20 showings in %llu ms\n", ::GetTickCount64() - start);
     EXPECT_EQ(shown, 20);
+    EXPECT_TRUE(server.WaitForRequests(1)) << "no check reached the server";
     size_t taken = 0, answered = 0;
     server.Log(taken, answered);
     std::printf("checks taken by the server %zu, answered %zu\n", taken, answered);
@@ -78,10 +80,13 @@ TEST(HostileWindow, TwentyQuickShowingsAgainstASlowServerThenUnloadWhileChecksRu
     plugin.Loader.Unload();
     EXPECT_NE(::GetModuleHandleW(dllPath.c_str()), nullptr) << "the DLL went while its checks ran";
     tally.Case();
+    server.Release();
     server.Answer(0, VersionFile);
     EXPECT_TRUE(PumpUntil([&] { return ::GetModuleHandleW(dllPath.c_str()) == nullptr; }, 60000))
         << "the DLL stayed loaded after its checks";
-    PumpMessagesFor(500);  // whatever the last check left for this thread
+    // Whatever the last check posted to this thread is queued by now: its
+    // thread has let go of the DLL.
+    PumpUntil([] { return true; }, 0);
 
     // The process goes on: the plug-in loads, rotates and shows its window.
     ASSERT_TRUE(plugin.Loader.Load(dllPath, plugin.Host));
@@ -114,7 +119,7 @@ TEST(HostileWindow, WindowAndCheckLoadCyclesLeakNothing) {
         loader.Unload();
         // The check's thread lets go of the module last.
         EXPECT_TRUE(PumpUntil([&] { return ::GetModuleHandleW(dllPath.c_str()) == nullptr; }, 20000));
-        PumpMessagesFor(100);
+        PumpUntil([] { return true; }, 0);  // what the check posted before it let go
     };
     for (int i = 0; i < 3; ++i) {
         cycle();
@@ -231,7 +236,9 @@ TEST(HostileLanguage, HugeBinaryAndMisnamedDictionaries) {
     ULONGLONG showMs = 0;
     EXPECT_EQ(CancelCaption(plugin, L"Huge", &showMs), L"HUGE");
     std::printf("window with a 1 MB dictionary shown in %llu ms\n", showMs);
-    EXPECT_LT(showMs, 15000u);
+    // Only a guard against a hang; how fast the window shows depends on the
+    // machine.
+    EXPECT_LT(showMs, 120000u);
     tally.Case();
 
     // Binary files under the language's name: English, no crash.

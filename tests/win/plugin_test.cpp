@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 #include "tests/win/test_support.h"
+#include "tests/win/timer_race.h"
 
 namespace {
 
@@ -129,20 +132,23 @@ TEST(Dispatch, CodesOutsideTheTableChangeNothing) {
     EXPECT_TRUE(p.Host.Sent.empty());
     EXPECT_EQ(p.Host.StoreRequests, 0);
     EXPECT_EQ(p.Host.Store.FreqValue, 1);
-    PumpMessagesFor(1300);  // the timer was never started
-    EXPECT_TRUE(p.Host.Sent.empty());
+    // A 1-s timer would have ticked before a reference of 1.5 s.
+    EXPECT_FALSE(EventBeforeReference(1500, [&] { return !p.Host.Sent.empty(); })) << "the timer was never started";
 }
 
 TEST(Dispatch, TimerFollowsStartStopResumeFinish) {
     TLoaded p(L"timer");
     p.Folder.Write(L"list.txt", "tick joke\r\n");
     ASSERT_TRUE(p.Load());
-    PumpMessagesFor(1300);
-    EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), 0u) << "loaded, not running";
+    const auto sentSince = [&](size_t count) { return [&p, count] { return p.Host.Sent.size() > count; }; };
+    EXPECT_FALSE(EventBeforeReference(1500, sentSince(0))) << "loaded, not running";
 
     p.Loader.Send(HM_START);
-    PumpMessagesFor(2300);
+    // Started after the plug-in's 1-s timer: it falls due between its
+    // second and third tick.
+    PumpForReference(2500);
     const size_t ticks = p.Host.CountSent(PM_QUERY_STATUS);
+    std::printf("[          ] %zu ticks of a 1-s timer during a reference of 2.5 s\n", ticks);
     EXPECT_GE(ticks, 1u);
     EXPECT_LE(ticks, 3u);
     EXPECT_EQ(p.Host.XStatus, L"tick joke");
@@ -150,17 +156,14 @@ TEST(Dispatch, TimerFollowsStartStopResumeFinish) {
 
     p.Loader.Send(HM_STOP);
     const size_t stopped = p.Host.Sent.size();
-    PumpMessagesFor(1500);
-    EXPECT_EQ(p.Host.Sent.size(), stopped) << "message 3 disables the timer";
+    EXPECT_FALSE(EventBeforeReference(1500, sentSince(stopped))) << "message 3 disables the timer";
 
     p.Loader.Send(HM_RESUME);
-    PumpMessagesFor(1500);
-    EXPECT_GT(p.Host.Sent.size(), stopped) << "message 4 enables it";
+    EXPECT_TRUE(EventBeforeReference(1500, sentSince(stopped))) << "message 4 enables it";
 
     p.Loader.Send(HM_FINISH);
     const size_t finished = p.Host.Sent.size();
-    PumpMessagesFor(1500);
-    EXPECT_EQ(p.Host.Sent.size(), finished) << "message 5 disables it";
+    EXPECT_FALSE(EventBeforeReference(1500, sentSince(finished))) << "message 5 disables it";
     for (const auto& m : p.Host.Sent) {
         EXPECT_EQ(m.Sender, reinterpret_cast<intptr_t>(p.Loader.Module));
     }
@@ -171,8 +174,7 @@ TEST(Dispatch, ZeroIntervalKeepsTheTimerSilent) {
     p.Host.Store.FreqValue = 0;
     ASSERT_TRUE(p.Load());
     p.Loader.Send(HM_START);
-    PumpMessagesFor(1500);
-    EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), 0u);
+    EXPECT_FALSE(EventBeforeReference(1500, [&] { return p.Host.CountSent(PM_QUERY_STATUS) > 0; }));
     // Message 12 still runs at once.
     p.Loader.SendStatus(5, L"a", L"b");
     EXPECT_EQ(p.Host.CountSent(PM_SET_STATUS_TEXT), 2u);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "tests/win/test_support.h"
+#include "tests/win/timer_race.h"
 
 namespace {
 
@@ -12,6 +13,13 @@ struct TPlugin {
     explicit TPlugin(const std::wstring& name) : Folder(name) {}
     ~TPlugin() { Loader.Unload(); }
     bool Load() { return Loader.Load(Folder.Dll(), Host); }
+    size_t Queries() const { return Host.CountSent(PM_QUERY_STATUS); }
+    // Whether the timer queried the host again before a reference timer of
+    // `milliseconds`, started now, ticked.
+    bool QueriedWithin(UINT milliseconds) {
+        const size_t before = Queries();
+        return EventBeforeReference(milliseconds, [&] { return Queries() > before; });
+    }
 
     TPluginFolder Folder;
     THostService Host;
@@ -62,8 +70,7 @@ TEST(Settings, NoStoreChangesNothingAndCrashesNothing) {
     p.Loader.Send(HM_START);
     p.Loader.Send(HM_RESUME);
     EXPECT_GE(p.Host.StoreRequests, 2);
-    PumpMessagesFor(1200);
-    EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), 0u) << "interval 0 from the empty mirrors";
+    EXPECT_FALSE(p.QueriedWithin(1500)) << "interval 0 from the empty mirrors";
     p.Loader.SendStatus(0, L"a", L"b");
     EXPECT_TRUE(p.Host.Sent.empty()) << "nothing selected";
 }
@@ -80,8 +87,7 @@ TEST(Settings, DamagedValuesDoNotWrapOrCrash) {
         p.Host.SetSelection(L";;0;;");
         ASSERT_TRUE(p.Load());
         p.Loader.Send(HM_START);
-        PumpMessagesFor(300);
-        EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), 0u) << c.value << " x unit " << c.unit;
+        EXPECT_FALSE(p.QueriedWithin(300)) << c.value << " x unit " << c.unit;
         EXPECT_EQ(p.Host.Store.FreqValue, c.value) << "the store is left as the host had it";
     }
 }
@@ -94,8 +100,7 @@ TEST(Settings, UnknownUnitCountsAsSeconds) {
     p.Host.SetSelection(L";;0;;");
     ASSERT_TRUE(p.Load());
     p.Loader.Send(HM_START);
-    PumpMessagesFor(1600);
-    EXPECT_GE(p.Host.CountSent(PM_QUERY_STATUS), 1u);
+    EXPECT_TRUE(p.QueriedWithin(1600)) << "a tick after 1 s";
 }
 
 TEST(Settings, ResumeWithUnchangedIntervalKeepsTheCountdown) {
@@ -105,17 +110,21 @@ TEST(Settings, ResumeWithUnchangedIntervalKeepsTheCountdown) {
     p.Host.SetSelection(L";;0;;");
     ASSERT_TRUE(p.Load());
     p.Loader.Send(HM_START);
-    PumpMessagesFor(1200);
-    p.Loader.Send(HM_RESUME);  // same values: the countdown goes on
-    PumpMessagesFor(1300);
-    EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), 1u) << "a tick about 2 s after the start";
+    PumpForReference(1000);
+    EXPECT_EQ(p.Queries(), 0u);
+    // Same values: the countdown goes on. The tick 2 s after the start
+    // comes before 1.5 s from now; one 2 s from now would come after.
+    p.Loader.Send(HM_RESUME);
+    EXPECT_TRUE(p.QueriedWithin(1500)) << "a tick 2 s after the start";
+    EXPECT_EQ(p.Queries(), 1u);
 
+    // A new interval restarts it from 3 s: no tick 2.2 s from now. The old
+    // countdown would tick within 2 s of any moment.
     p.Host.Store.FreqValue = 3;
-    const size_t before = p.Host.CountSent(PM_QUERY_STATUS);
-    PumpMessagesFor(1000);
-    p.Loader.Send(HM_RESUME);  // a new interval restarts it from 3 s
-    PumpMessagesFor(2200);
-    EXPECT_EQ(p.Host.CountSent(PM_QUERY_STATUS), before);
+    PumpForReference(1000);
+    p.Loader.Send(HM_RESUME);
+    EXPECT_FALSE(p.QueriedWithin(2200)) << "the new interval of 3 s restarted the countdown";
+    EXPECT_TRUE(p.QueriedWithin(1500)) << "and it ticks 3 s after the resume";
 }
 
 struct TRotating : TPlugin {
@@ -207,8 +216,7 @@ TEST(Rotation, NestedStatusMessageInsideASendIsIgnored) {
     p.Host.Store.FreqValue = 1;
     p.Loader.Send(HM_RESUME);
     p.Host.Sent.clear();
-    PumpMessagesFor(1500);
-    EXPECT_GE(p.Host.CountSent(PM_QUERY_STATUS), 1u);
+    EXPECT_TRUE(p.QueriedWithin(1500));
     EXPECT_EQ(p.Host.CountSent(PM_SET_STATUS_TEXT), 2 * p.Host.CountSent(PM_QUERY_STATUS));
 }
 
@@ -219,7 +227,7 @@ TEST(Rotation, QueryAnsweredWithNullTextsCountsAsEmpty) {
     p.Host.NullQueryTexts = true;
     ASSERT_TRUE(p.Load());
     p.Loader.Send(HM_START);
-    PumpMessagesFor(1500);
+    ASSERT_TRUE(p.QueriedWithin(1500));
     ASSERT_GE(p.Host.CountSent(PM_SET_STATUS_TEXT), 2u);
     EXPECT_EQ(p.Host.Sent.back().Status, L"");
     EXPECT_FALSE(p.Host.Sent.back().StatusNull);
@@ -239,11 +247,11 @@ TEST(Rotation, HostReleasingThePluginInsideASendIsSurvived) {
             p.Loader.ReleasePlugin();
         }
     };
-    PumpMessagesFor(1600);
-    EXPECT_EQ(p.Host.RefCount, 0) << "released after the run";
+    EXPECT_TRUE(EventBeforeReference(1600, [&] { return p.Host.RefCount == 0; })) << "released after the run";
     const size_t sent = p.Host.Sent.size();
-    PumpMessagesFor(1300);
-    EXPECT_EQ(p.Host.Sent.size(), sent) << "no ticks after the object is gone";
+    // The 1-s timer, were it alive, would tick before a reference of 1.5 s.
+    EXPECT_FALSE(EventBeforeReference(1500, [&] { return p.Host.Sent.size() > sent; }))
+        << "no ticks after the object is gone";
 }
 
 }  // namespace

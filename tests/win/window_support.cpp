@@ -13,7 +13,8 @@
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    // Only a guard: a thread that is merely slow, on a busy machine, still answers.
+    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result);
     return static_cast<LRESULT>(result);
 }
 
@@ -263,7 +264,7 @@ bool TOptionsHost::Show(const std::function<void(HWND form)>& user) {
         }
         shown = true;
         user(form);
-        const ULONGLONG end = ::GetTickCount64() + 5000;
+        const ULONGLONG end = ::GetTickCount64() + 30000;  // a guard: a window may be slow to go
         while (::IsWindow(form) && ::IsWindowVisible(form) && ::GetTickCount64() < end) {
             ::Sleep(10);
         }
