@@ -36,7 +36,7 @@ cp build/win32/bin/Brisklet.dll build/win32-tests/bin/win_tests.exe build/win32-
    build/win32-tests/bin/update_probe.dll build/win32-tests/bin/brisklet-host.exe build/win32-tests/bin/crash_probe.exe \
    tests/win/update_server.py tests/win/at_dpi.sh tests/win/crash_report.sh tests/win/guest_desktop.sh "$job/bin/"
 cp -r build/win32-tests/bin/Languages "$job/bin/"
-cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py "$job/bin/"
+cp build/win32/bin/brisklet-check.exe tests/win/checker_commands.py tests/check_report.py "$job/bin/"
 BRISKLET_CHECK=build/native/bin/brisklet-check python3 tests/win/checker_commands.py \
     --write-reference "$job/bin/reference.json" || exit 1
 run="wine"

@@ -14,6 +14,10 @@ import os
 import re
 import sys
 
+sys.dont_write_bytecode = True  # importing the shared report must not litter tests/
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from check_report import report, summary  # noqa: E402
+
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
 # (path below the repo root, ANSI code page the captions are shown in,
@@ -253,23 +257,7 @@ def check_dictionary(data, code_page, cyrillic):
     return problems
 
 
-# --- tiny harness -----------------------------------------------------------
-
-RESULTS = [0, 0]
-
-
-def report(name, problems):
-    if problems:
-        RESULTS[1] += 1
-        print("FAIL %s" % name)
-        for p in problems[:10]:
-            print("     %s" % p)
-        if len(problems) > 10:
-            print("     ... and %d more" % (len(problems) - 10))
-    else:
-        RESULTS[0] += 1
-        print("ok   %s" % name)
-
+# --- fixtures ---------------------------------------------------------------
 
 def ini(pairs, header="[Dict]", bom=b"\xff\xfe", eol="\r\n"):
     lines = [header] + ["%s=%s" % kv for kv in pairs]
@@ -344,8 +332,7 @@ def main():
         for check in ("encoding", "crlf", "section", "keys", "values", "double",
                       "room", "language"):
             report("%s: %s" % (rel, check), problems[check])
-    print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
-    return 1 if RESULTS[1] else 0
+    return summary()
 
 
 if __name__ == "__main__":

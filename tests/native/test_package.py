@@ -20,8 +20,11 @@ import sys
 import tempfile
 import zipfile
 
+sys.dont_write_bytecode = True  # importing the shared report must not litter tests/
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from check_report import failures, report, summary  # noqa: E402
+
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
-RESULTS = [0, 0]
 
 EXPECTED = [
     "Brisklet.dll",
@@ -50,17 +53,6 @@ def version_text():
     """The version from its one place, project(VERSION)."""
     text = open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8").read()
     return re.search(r"project\(Brisklet VERSION ([0-9.]+)", text).group(1)
-
-
-def report(name, problems):
-    if problems:
-        RESULTS[1] += 1
-        print("FAIL %s" % name)
-        for p in problems[:20]:
-            print("    " + p)
-    else:
-        RESULTS[0] += 1
-        print("ok   %s" % name)
 
 
 def package(build, out):
@@ -156,7 +148,7 @@ def main():
         check_contents(first)
         print("zip size: %d bytes" % os.path.getsize(first))
     finally:
-        if RESULTS[1] == 0:
+        if failures() == 0:
             shutil.rmtree(temp, ignore_errors=True)
         else:
             print("kept for a look: " + temp)
@@ -164,8 +156,7 @@ def main():
 
 
 def finish():
-    print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
-    return 1 if RESULTS[1] else 0
+    return summary()
 
 
 if __name__ == "__main__":

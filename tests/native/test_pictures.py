@@ -19,6 +19,8 @@ import traceback
 import zlib
 
 sys.dont_write_bytecode = True  # importing the generator must not litter options/res
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+from check_report import report, summary  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 RES = os.path.join(ROOT, 'options', 'res')
@@ -391,21 +393,17 @@ TESTS = [
 
 def main():
     fx = Fixture()
-    passed = failed = 0
     try:
         for test in TESTS:
             try:
                 test(fx)
-                passed += 1
-                print('ok     ' + test.__name__)
+                problems = []
             except Exception:
-                failed += 1
-                print('FAILED ' + test.__name__)
-                traceback.print_exc(limit=2, file=sys.stdout)
+                problems = traceback.format_exc(limit=2).rstrip('\n').splitlines()
+            report(test.__name__, problems)
     finally:
         fx.tmp.cleanup()
-    print('%d passed, %d failed' % (passed, failed))
-    return 1 if failed else 0
+    return summary()
 
 
 if __name__ == '__main__':

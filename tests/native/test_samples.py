@@ -13,6 +13,10 @@ import os
 import re
 import sys
 
+sys.dont_write_bytecode = True  # importing the shared report must not litter tests/
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from check_report import report, summary  # noqa: E402
+
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 
 # (path below the repo root, kind, language)
@@ -163,23 +167,7 @@ def check_file_bytes(data, kind, lang):
     return lines, problems
 
 
-# --- tiny harness -----------------------------------------------------------
-
-RESULTS = [0, 0]
-
-
-def report(name, problems):
-    if problems:
-        RESULTS[1] += 1
-        print("FAIL %s" % name)
-        for p in problems[:10]:
-            print("     %s" % p)
-        if len(problems) > 10:
-            print("     ... and %d more" % (len(problems) - 10))
-    else:
-        RESULTS[0] += 1
-        print("ok   %s" % name)
-
+# --- fixtures ---------------------------------------------------------------
 
 def crlf_bom(lines):
     return UTF8_BOM + "".join(l + "\r\n" for l in lines).encode("utf-8")
@@ -263,8 +251,7 @@ def main():
             report("%s: two-line texts" % rel,
                    [] if two_line >= 5 else ["%d texts use /nl, want at least 5" % two_line])
         print("     (%s: %d entries)" % (rel, len(lines)))
-    print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
-    return 1 if RESULTS[1] else 0
+    return summary()
 
 
 if __name__ == "__main__":

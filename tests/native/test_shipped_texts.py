@@ -16,20 +16,12 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # importing the shared report must not litter tests/
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from check_report import report, summary  # noqa: E402
+
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 CHECKER = os.environ.get("BRISKLET_CHECK", os.path.join(ROOT, "build", "native", "bin", "brisklet-check"))
-RESULTS = [0, 0]
-
-
-def report(name, problems):
-    if problems:
-        RESULTS[1] += 1
-        print("FAIL %s" % name)
-        for p in problems[:20]:
-            print("    " + p)
-    else:
-        RESULTS[0] += 1
-        print("ok   %s" % name)
 
 
 def run(*args):
@@ -114,8 +106,7 @@ def main():
         self_test()
         check_shipped()
         check_picture_names()
-    print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
-    return 1 if RESULTS[1] else 0
+    return summary()
 
 
 if __name__ == "__main__":

@@ -21,10 +21,13 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # importing the shared report must not litter tests/
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from check_report import report, summary  # noqa: E402
+
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 CHECKER = os.path.abspath(os.environ.get("BRISKLET_CHECK", os.path.join(ROOT, "build", "native", "bin", "brisklet-check")))
 WINE = os.environ.get("BRISKLET_WINE", "")
-RESULTS = [0, 0]
 
 LIST = "\ufeffone/nltwo\r\n\r\nthree\r\n".encode("utf-8")
 STATUSES = "\ufeff5|Beer|Friday/nlnight\r\n5|Bier|Samstag\r\n12|Занят|Скоро буду\r\n12|Busy\r\n".encode("utf-8")
@@ -34,13 +37,6 @@ PREVIEWS = [
     ("full", ["--preview", "12", "--mode", "full", "--selection", "5,12", "--icon", "5", "--seed", "99"]),
     ("icon", ["--preview", "12", "--mode", "icon", "--selection", "12", "--icon", "12", "--seed", "4000000000"]),
 ]
-
-
-def report(name, problems):
-    RESULTS[0 if not problems else 1] += 1
-    print(("ok   %s" if not problems else "FAIL %s") % name)
-    for p in problems[:10]:
-        print("    " + p)
 
 
 def command(checker, args):
@@ -169,8 +165,7 @@ def main():
         for check in (check_previews, check_from_fortune, check_to_utf8):
             with tempfile.TemporaryDirectory() as folder:
                 check(folder)
-    print("%d passed, %d failed" % (RESULTS[0], RESULTS[1]))
-    return 1 if RESULTS[1] else 0
+    return summary()
 
 
 if __name__ == "__main__":
