@@ -8,7 +8,7 @@ checker or the zip shows up as a difference.
   BRISKLET_PACKAGE_QUICK=1  reuse that folder for the second run too: checks
                           the zip step only, in seconds instead of a minute
 
-Run: python3 tests/native/test_package.py
+Run: python3 tests/static/check_package.py
 """
 
 import os
