@@ -100,4 +100,3 @@ def text_pixels(s):
 
 def text_width(s):
     return sum(len(glyph(ch)[0]) + 1 for ch in s) - 1 if s else 0
-

@@ -427,7 +427,6 @@ def draw_icons(size=ICON):
     return icons
 
 
-
 def draw_strip(icons):
     """The pictures of draw_icons in a row, as the image list takes them."""
     size = icons[0].width

@@ -87,4 +87,3 @@ def draw_logo(scale=1):
     sub = 'for HOX Vostek'
     logo.text((LOGO_W - text_width(sub)) // 2 * scale, 74 * scale, sub, (90, 95, 110), scale)
     return logo
-

@@ -125,7 +125,6 @@ def draw_wiz(changed, scale=1):
     return c
 
 
-
 def draw_stack(scale):
     """The mode pictures one above the other, so that the second and third
     pack mostly as copies of the first."""

@@ -228,4 +228,3 @@ class ScaledCanvas(Canvas):
                        [(X, Y + k) for k in range(-self.rim, self.rim + 1)]
                 if any(0 <= nx < w and 0 <= ny < h and opaque[ny * w + nx] for nx, ny in near):
                     Canvas.put(self, X, Y, colour)
-

@@ -39,4 +39,3 @@ def draw_sheet(icons, wizards, logo):
     c.blit(logo, 8, logo_y)
     c.blit(logo, 8 + LOGO_W + 16, logo_y, 2)
     return c
-

@@ -132,4 +132,3 @@ def png(c):
     raw = b''.join(b'\0' + b''.join(bytes(c.get(x, y)) for x in range(c.width)) for y in range(c.height))
     return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', c.width, c.height, 8, 2, 0, 0, 0))
             + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
-
