@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <wininet.h>
 
 template <class Traits>
 class TUniqueHandle {
@@ -56,11 +55,6 @@ struct TWindowTraits {
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer h) noexcept { ::DestroyWindow(h); }
 };
-struct TInternetTraits {
-    using pointer = HINTERNET;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer h) noexcept { ::InternetCloseHandle(h); }
-};
 struct TImageListTraits {
     using pointer = HIMAGELIST;
     static pointer Invalid() noexcept { return nullptr; }
@@ -72,11 +66,6 @@ struct TGdiTraits {
     static pointer Invalid() noexcept { return nullptr; }
     static void Close(pointer h) noexcept { ::DeleteObject(h); }
 };
-struct TMemoryDCTraits {
-    using pointer = HDC;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer h) noexcept { ::DeleteDC(h); }
-};
 struct TModuleTraits {
     using pointer = HMODULE;
     static pointer Invalid() noexcept { return nullptr; }
@@ -86,12 +75,10 @@ struct TModuleTraits {
 using TUniqueFile = TUniqueHandle<TFileHandleTraits>;
 using TUniqueKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TUniqueWindow = TUniqueHandle<TWindowTraits>;
-using TUniqueInternet = TUniqueHandle<TInternetTraits>;
 using TUniqueImageList = TUniqueHandle<TImageListTraits>;
 using TUniqueBitmap = TUniqueHandle<TGdiTraits<HBITMAP>>;
 using TUniqueFont = TUniqueHandle<TGdiTraits<HFONT>>;
 using TUniqueRegion = TUniqueHandle<TGdiTraits<HRGN>>;
-using TUniqueMemoryDC = TUniqueHandle<TMemoryDCTraits>;  // from CreateCompatibleDC
 using TUniqueModule = TUniqueHandle<TModuleTraits>;
 
 // A window's device context (the screen's for a null window), released on

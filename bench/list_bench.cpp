@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "bench/counting_alloc.h"
 #include "core/list_loader.h"
 #include "core/reference_decoder.h"
@@ -79,18 +80,7 @@ void AppendEncoded(const std::u16string& text, TEncodingCase encoding, std::stri
         }
         return;
     }
-    for (const char16_t c : text) {  // no surrogates in the generated text
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    out += Utf16ToUtf8(text);
 }
 
 const char* Mark(TEncodingCase encoding) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "core/list_loader.h"
 #include "core/reference_decoder.h"
 #include "core/text_list.h"
@@ -66,29 +67,14 @@ bool IsWellFormedUtf16(std::u16string_view text) {
     return true;
 }
 
-// Well-formed UTF-16 only.
-std::string Utf8Bytes(std::u16string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (IsHighSurrogate(text[i])) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+// The text with each surrogate that has no partner replaced by U+FFFD.
+std::u16string WithLoneSurrogatesReplaced(std::u16string_view text) {
+    std::u16string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsHighSurrogate(out[i]) && i + 1 < out.size() && IsLowSurrogate(out[i + 1])) {
             ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (IsHighSurrogate(out[i]) || IsLowSurrogate(out[i])) {
+            out[i] = u'\uFFFD';
         }
     }
     return out;
@@ -210,6 +196,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         // Lone surrogates and all: the entries survive a trip through a file.
         FUZZ_CHECK(Decode(Utf16Bytes(Joined(entries), bigEndian)) == entries);
+        // In UTF-8 the text stays well-formed, and only its lone surrogates
+        // are lost, each to one U+FFFD.
+        const std::string utf8 = Utf16ToUtf8(text);
+        bool anyMultiByte = false;
+        FUZZ_CHECK(ReferenceUtf8(reinterpret_cast<const uint8_t*>(utf8.data()), utf8.size(), anyMultiByte));
+        FUZZ_CHECK(Utf8ToUtf16(utf8) == WithLoneSurrogatesReplaced(text));
         break;
     }
     case TListEncoding::Utf8Bom:
@@ -220,9 +212,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(IsWellFormedUtf16(text));
         const size_t skip = encoding == TListEncoding::Utf8Bom ? 3 : 0;
         if (ReferenceUtf8(raw + skip, bytes.size() - skip, multiByte)) {
-            FUZZ_CHECK(Utf8Bytes(text) == bytes.substr(skip));
+            FUZZ_CHECK(Utf16ToUtf8(text) == bytes.substr(skip));
             TListEncoding again;
-            FUZZ_CHECK(Decode("\xEF\xBB\xBF" + Utf8Bytes(Joined(entries)), &again) == entries);
+            FUZZ_CHECK(Decode("\xEF\xBB\xBF" + Utf16ToUtf8(Joined(entries)), &again) == entries);
             FUZZ_CHECK(again == TListEncoding::Utf8Bom);
         } else {
             FUZZ_CHECK(text.find(u'\uFFFD') != std::u16string::npos);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/utf.h"
 #include "core/rotation.h"
 #include "core/status_line.h"
 #include "core/text_list.h"
@@ -259,14 +260,6 @@ TEST(CheckNames, KindFromFileName) {
     EXPECT_FALSE(KindFromFileName("list.txt.bak", kind));
     EXPECT_FALSE(KindFromFileName("mylist.txt", kind));
     EXPECT_FALSE(KindFromFileName("list.txt/", kind));
-}
-
-TEST(CheckNames, Utf16ToUtf8) {
-    EXPECT_EQ(Utf16ToUtf8(u"a\u00E9\u0436\u20AC"), "a\xC3\xA9\xD0\xB6\xE2\x82\xAC");
-    EXPECT_EQ(Utf16ToUtf8(u"\U0001F37A"), "\xF0\x9F\x8D\xBA");
-    // Unpaired surrogates become U+FFFD.
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD83C)) + u"x"), "\xEF\xBF\xBDx");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDF7A))), "\xEF\xBF\xBD");
 }
 
 // The command line, on files written into a fresh folder.

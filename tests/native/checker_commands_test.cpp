@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "core/icons.h"
 #include "core/list_loader.h"
 #include "core/rotation.h"

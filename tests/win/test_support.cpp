@@ -4,6 +4,9 @@
 
 #include <stdexcept>
 
+#include "base/utf.h"
+#include "base/wide.h"
+
 std::wstring ProgramFolder() {
     wchar_t buf[MAX_PATH * 4];
     const DWORD n = ::GetModuleFileNameW(nullptr, buf, static_cast<DWORD>(std::size(buf)));
@@ -74,15 +77,7 @@ TPluginFolder::TPluginFolder(const std::wstring& name, const std::wstring& subfo
     }
 }
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return std::string();
-    }
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
+std::string Utf8(const std::wstring& text) { return Utf16ToUtf8(FromWide(text.data(), text.size())); }
 
 std::string Utf16Le(const std::wstring& text, bool withMark) {
     std::string out = withMark ? std::string("\xFF\xFE", 2) : std::string();

@@ -42,5 +42,6 @@ private:
 // the host's status at icon 5, "Title", "Current".
 void TickIconFiveEverySecond(THostService& host);
 
+// UTF-8 as base/utf.h makes it: a lone surrogate becomes U+FFFD.
 std::string Utf8(const std::wstring& text);
 std::string Utf16Le(const std::wstring& text, bool withMark = true);

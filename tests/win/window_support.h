@@ -1,7 +1,8 @@
 // Shared pieces of the Windows tests that drive windows and the update
 // check: messages with a time-out, controls found by their layout name, the
-// options window played by a second thread, the thread's message pump, and
-// the stand-in update server (tests/win/update_server.py).
+// options window played by a second thread, the thread's message pump, a
+// memory device context's owner, and the stand-in update server
+// (tests/win/update_server.py).
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,16 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "base/win_handles.h"
 #include "host/host_service.h"
 #include "tests/win/test_support.h"
+
+struct TMemoryDCTraits {
+    using pointer = HDC;
+    static pointer Invalid() noexcept { return nullptr; }
+    static void Close(pointer h) noexcept { ::DeleteDC(h); }
+};
+using TUniqueMemoryDC = TUniqueHandle<TMemoryDCTraits>;  // from CreateCompatibleDC
 
 // A message to a window of another thread. With a time-out, so that a
 // window that closed meanwhile cannot hang the test.

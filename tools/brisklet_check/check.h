@@ -67,8 +67,6 @@ bool KindFromFileName(std::string_view path, TListKind& kind) noexcept;
 // (nullptr: Windows-1252, as the portable code does).
 TCheckReport CheckListBytes(const uint8_t* data, size_t size, TListKind kind, TAnsiToUtf16 ansi = nullptr);
 
-std::string Utf16ToUtf8(std::u16string_view text);
-
 // Position of "/nl" in any letter case, or npos: ExpandLineMarkers turns
 // every such marker into a line break once one lower-case "/nl" is there.
 size_t FindMarkerAnyCase(std::u16string_view text) noexcept;

@@ -1,24 +1,20 @@
 #include <windows.h>
 
+#include "base/utf.h"
+#include "base/wide.h"
 #include "base/win_handles.h"
 #include "core/list_file.h"
 #include "tools/brisklet_check/files.h"
 
 namespace {
 
-std::wstring ToWide(const std::string& text) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-    }
-    return out;
-}
+// The checker keeps paths in UTF-8, as it got them from the command line.
+std::wstring WidePath(const std::string& path) { return ToWide(Utf8ToUtf16(path)); }
 
 }  // namespace
 
 TPathKind ProbePath(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesW(ToWide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return TPathKind::Missing;
     }
@@ -27,7 +23,7 @@ TPathKind ProbePath(const std::string& path) {
 
 // The plug-in's own reader, so the checker sees the bytes the plug-in sees.
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-    return ReadWholeFile(ToWide(path), bytes);
+    return ReadWholeFile(WidePath(path), bytes);
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -37,7 +33,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    TUniqueFile file(::CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    TUniqueFile file(::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;
@@ -55,8 +51,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool MoveFileOver(const std::string& from, const std::string& to) {
-    return ::MoveFileExW(ToWide(from).c_str(), ToWide(to).c_str(),
+    return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(ToWide(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(WidePath(path).c_str()) != 0; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/utf.h"
 #include "tools/brisklet_check/check.h"
 
 namespace {

@@ -9,21 +9,12 @@
 
 #include <cstdio>
 
+#include "base/utf.h"
+#include "base/wide.h"
 #include "core/list_file.h"
 #include "tools/brisklet_check/cli.h"
 
 namespace {
-
-std::string ToUtf8(const wchar_t* text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) {
-        return std::string();
-    }
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.pop_back();
-    return out;
-}
 
 // Started from the file manager (a double-click, or files dropped on it),
 // the program is alone on a console of its own, which closes as it ends and
@@ -51,7 +42,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool alone = AloneOnItsConsole();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
-        args.push_back(ToUtf8(argv[i]));
+        args.push_back(Utf16ToUtf8(FromWide(argv[i])));
     }
     TCheckSetup setup;
     setup.Ansi = &AnsiToUtf16;

@@ -1,5 +1,6 @@
 #include "tools/brisklet_check/preview.h"
 
+#include "base/utf.h"
 #include "core/icons.h"
 #include "core/list_loader.h"
 #include "tools/brisklet_check/check.h"

@@ -1,5 +1,6 @@
 #include "tools/brisklet_check/to_utf8.h"
 
+#include "base/utf.h"
 #include "tools/brisklet_check/check.h"
 #include "tools/brisklet_check/code_pages.h"
 
