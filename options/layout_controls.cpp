@@ -1,6 +1,7 @@
-// The control factory of TLayoutForm: one creator per kind, found through a
-// table, and what each kind does once it is there (its state, the check
-// list's ticks and drawing).
+// The control kinds' own functions, which their rows in control_kinds.cpp
+// name: how each is created and placed again, and what it does once it is
+// there (its state, the check list's ticks and drawing). The pages are in
+// form_pages.cpp.
 #include "options/layout_form.h"
 
 #include <commctrl.h>
@@ -12,53 +13,12 @@
 #include "base/message_window.h"
 #include "base/wide.h"
 
-namespace {
-
-// Every control starts a group of its own but the radio buttons that follow
-// the first of their run.
-constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
-
-HMENU IdParameter(int32_t id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
-
-}  // namespace
-
-TLayoutForm::TCreator TLayoutForm::CreatorOf(TControlKind kind) noexcept {
-    static constexpr TKindCreator Creators[] = {
-        {TControlKind::PushButton, &TLayoutForm::CreatePushButton},
-        {TControlKind::PageControl, &TLayoutForm::CreatePageControl},
-        {TControlKind::TabSheet, &TLayoutForm::CreateTabSheet},
-        {TControlKind::GroupBox, &TLayoutForm::CreateGroupBox},
-        {TControlKind::Image, &TLayoutForm::CreateImage},
-        {TControlKind::Label, &TLayoutForm::CreateLabel},
-        {TControlKind::RadioButton, &TLayoutForm::CreateRadioButton},
-        {TControlKind::RadioGroup, &TLayoutForm::CreateRadioGroup},
-        {TControlKind::CheckListBox, &TLayoutForm::CreateCheckListBox},
-        {TControlKind::TrackBar, &TLayoutForm::CreateTrackBar},
-        {TControlKind::Shape, &TLayoutForm::CreateShape},
-        {TControlKind::StaticText, &TLayoutForm::CreateStaticText},
-        {TControlKind::ImageList, &TLayoutForm::CreateNothing},      // loaded with the pictures
-        {TControlKind::PictureHolder, &TLayoutForm::CreateNothing},  // likewise
-    };
-    // Indexed by kind: a kind added to the enumeration needs its creator here.
-    static_assert(std::size(Creators) == ControlKindCount);
-    static_assert([] {
-        for (size_t i = 0; i < std::size(Creators); ++i) {
-            if (Creators[i].Kind != static_cast<TControlKind>(i)) {
-                return false;
-            }
-        }
-        return true;
-    }());
-    return Creators[static_cast<size_t>(kind)].Create;
-}
-
 void TLayoutForm::CreateControls() {
     for (size_t row = 0; row < FLayout.Rows.size(); ++row) {
-        (this->*CreatorOf(FLayout.Rows[row].Kind))(row);
+        (this->*KindOf(FLayout.Rows[row].Kind).Create)(row);
     }
-    // A shape is painted under the windowed controls that lie on it.
     for (size_t row = 0; row < FLayout.Rows.size(); ++row) {
-        if (FLayout.Rows[row].Kind == TControlKind::Shape && FControls[row]) {
+        if (KindOf(FLayout.Rows[row].Kind).Beneath && FControls[row]) {
             ::SetWindowPos(FControls[row], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
@@ -92,57 +52,29 @@ HWND TLayoutForm::CreateChild(size_t row, const wchar_t* windowClass, DWORD styl
 
 void TLayoutForm::CreateNothing(size_t) {}
 
+void TLayoutForm::PlaceControl(size_t row) {
+    const TLayoutRect at = Place(row, PageWindow(row));
+    ::SetWindowPos(FControls[row], nullptr, at.Left, at.Top, at.Width, at.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TLayoutForm::PlaceFitted(size_t row) {
+    PlaceControl(row);
+    FitIfAutoSized(row);
+}
+
+void TLayoutForm::PlaceRadioGroup(size_t row) {
+    PlaceControl(row);
+    PlaceRadioItems(row);
+}
+
+void TLayoutForm::PlaceCheckListBox(size_t row) {
+    PlaceControl(row);
+    PlaceCheckListEntries(row);
+}
+
 void TLayoutForm::CreatePushButton(size_t row) {
     CreateChild(row, L"BUTTON",
                 ChildStyle | WS_TABSTOP | (FLayout.Rows[row].Has(lfDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
-}
-
-void TLayoutForm::CreatePageControl(size_t row) {
-    const HWND tabs = CreateChild(row, WC_TABCONTROLW, ChildStyle | WS_TABSTOP | WS_CLIPSIBLINGS);
-    if (!tabs) {
-        return;
-    }
-    FPageControl = tabs;
-    // Its pages are the tab sheets it holds, in the table's order.
-    for (size_t sheet = row + 1; sheet < FLayout.Rows.size(); ++sheet) {
-        const TLayoutRow& candidate = FLayout.Rows[sheet];
-        if (candidate.Kind == TControlKind::TabSheet && candidate.Parent == FLayout.Rows[row].Name) {
-            FPages.push_back(sheet);
-        }
-    }
-    for (size_t page = 0; page < FPages.size(); ++page) {
-        std::wstring caption = ToWide(FLayout.Rows[FPages[page]].Text);
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = caption.data();
-        ::SendMessageW(tabs, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
-    }
-    PlacePageArea(row);
-}
-
-void TLayoutForm::PlacePageArea(size_t row) {
-    const HWND tabs = FControls[row];
-    const TLayoutRect at = Place(row, Handle());
-    RECT area{0, 0, at.Width, at.Height};
-    TabCtrl_AdjustRect(tabs, FALSE, &area);
-    // The pages lie over the display area, after the page control in tab
-    // order; the page control gives that area up so it never paints over
-    // them.
-    TUniqueRegion frame(::CreateRectRgn(0, 0, at.Width, at.Height));
-    const TUniqueRegion inner(::CreateRectRgnIndirect(&area));
-    ::CombineRgn(frame.get(), frame.get(), inner.get(), RGN_DIFF);
-    if (::SetWindowRgn(tabs, frame.get(), FALSE)) {
-        frame.release();  // the window owns the region now
-    }
-    ::OffsetRect(&area, at.Left, at.Top);
-    FPageArea = area;
-}
-
-void TLayoutForm::CreateTabSheet(size_t row) {
-    FControls[row] = ::CreateWindowExW(WS_EX_CONTROLPARENT, PageClass, ToWide(FLayout.Rows[row].Text).c_str(),
-                                       WS_CHILD, FPageArea.left, FPageArea.top, FPageArea.right - FPageArea.left,
-                                       FPageArea.bottom - FPageArea.top, Handle(),
-                                       IdParameter(ControlId(FLayout.Rows, row)), ThisModule(), this);
 }
 
 void TLayoutForm::CreateGroupBox(size_t row) { CreateChild(row, L"BUTTON", ChildStyle | BS_GROUPBOX); }
@@ -272,6 +204,12 @@ void TLayoutForm::CreateTrackBar(size_t row) {
     ::SendMessageW(bar, TBM_SETPOS, TRUE, range->Position);
 }
 
+void TLayoutForm::FitIfAutoSized(size_t row) {
+    if (FLayout.Rows[row].Has(lfAutoSize)) {
+        FitToText(row);
+    }
+}
+
 void TLayoutForm::FitToText(size_t row) {
     const HWND control = FControls[row];
     const TLayoutRow& layout = FLayout.Rows[row];
@@ -375,7 +313,16 @@ std::u16string TLayoutForm::EntryText(size_t list, int32_t entry) const {
     return FromWide(text.data(), static_cast<size_t>(std::clamp<LRESULT>(got, 0, length)));
 }
 
+void TLayoutForm::DrawShape(size_t, const DRAWITEMSTRUCT& item) {
+    RECT rect = item.rcItem;
+    ::FillRect(item.hDC, &rect, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::FrameRect(item.hDC, &rect, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+}
+
 void TLayoutForm::DrawCheckListEntry(size_t row, const DRAWITEMSTRUCT& item) {
+    if (item.itemID == static_cast<UINT>(-1)) {
+        return;  // an empty list
+    }
     const TCheckListEntries* entries = EntryOf(FLayout.CheckLists, row);
     const int32_t checkWidth = entries ? Scale(entries->CheckWidth) : 0;
     const int32_t checkSize = entries ? Scale(entries->CheckSize) : 0;

@@ -1,7 +1,7 @@
 // A window built from a layout table, as Notepad++'s StaticDialog is the
-// plumbing under each of its dialogs: the dialog template, the fonts, one
-// creator per control kind, the pages, the modal loop, the window
-// procedures and the dispatch of events. It names no control: a derived
+// plumbing under each of its dialogs: the dialog template, the fonts, a row
+// per control kind, the pages, the modal loop, the window procedures and
+// the dispatch of events. It names no control: a derived
 // dialog hands it the layout and a table of handlers, and writes only the
 // handlers.
 #pragma once
@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "base/win_handles.h"
+#include "lang/translatable_form.h"
+#include "options/dpi_scale.h"
 #include "options/layout_table.h"
 
 // The window itself, as the control of a handler row: no layout row has
@@ -117,11 +119,24 @@ protected:
 private:
     friend class TFormTexts;
     static constexpr wchar_t PageClass[] = L"BriskletTabSheet";
-    using TCreator = void (TLayoutForm::*)(size_t row);
-    struct TKindCreator {
+    using TRowAction = void (TLayoutForm::*)(size_t row);
+    using TDrawAction = void (TLayoutForm::*)(size_t row, const DRAWITEMSTRUCT& item);
+    // Everything the form does by a control's kind, one row per kind
+    // (control_kinds.cpp); a new kind is a row there and its functions.
+    struct TKindRow {
         TControlKind Kind;
-        TCreator Create;
+        TRowAction Create;       // its windows, as laid out
+        TRowAction PlaceAgain;   // at a new DPI, once the window and the fonts are there
+        TRowAction TextChanged;  // after SetControlText; null for nothing
+        TDrawAction Draw;        // owner drawing; null where the system draws
+        TTranslatableForm::TKind Translation;
+        bool Beneath;            // painted under the windowed controls that lie on it
     };
+    static const TKindRow& KindOf(TControlKind kind) noexcept;
+    // Every control starts a group of its own but the radio buttons that
+    // follow the first of their run.
+    static constexpr DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
+    static HMENU IdParameter(int32_t id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -138,19 +153,13 @@ private:
     // DPI, in the rectangle the system suggests.
     void HandleDpiChanged(int32_t dpi, const RECT* suggested);
     void CreateFonts();
-    // What a control's rows do not give, from its place at the window's
-    // DPI: the pages' area, a radio group's items, a check list's entries.
-    void PlacePageArea(size_t row);
-    void PlaceRadioItems(size_t row);
-    void PlaceCheckListEntries(size_t row);
     TLayoutRect RadioItemPlace(size_t row, int32_t item, int32_t count, int32_t columns) const;
     LRESULT CheckListMessage(size_t row, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Runs the handler of this control and event; false when there is none.
     bool Fire(size_t control, TFormEvent event);
-    void DrawCheckListEntry(size_t row, const DRAWITEMSTRUCT& item);
 
-    // The control factory (layout_controls.cpp): one creator per kind.
-    static TCreator CreatorOf(TControlKind kind) noexcept;
+    // Each kind's own functions (layout_controls.cpp, the pages in
+    // form_pages.cpp).
     void CreateControls();
     HWND CreateChild(size_t row, const wchar_t* windowClass, DWORD style, DWORD exStyle = 0);
     void CreateNothing(size_t row);
@@ -166,6 +175,22 @@ private:
     void CreateTrackBar(size_t row);
     void CreateShape(size_t row);
     void CreateStaticText(size_t row);
+    // At a new DPI: the row's place, and what its place does not give (the
+    // pages' area, a radio group's items, a check list's entries, a text's
+    // fit).
+    void PlaceControl(size_t row);
+    void PlaceFitted(size_t row);
+    void PlacePageControl(size_t row);
+    void PlaceTabSheet(size_t row);
+    void PlaceRadioGroup(size_t row);
+    void PlaceCheckListBox(size_t row);
+    void PlacePageArea(size_t row);
+    void PlaceRadioItems(size_t row);
+    void PlaceCheckListEntries(size_t row);
+    void RetitlePage(size_t row);
+    void FitIfAutoSized(size_t row);
+    void DrawCheckListEntry(size_t row, const DRAWITEMSTRUCT& item);
+    void DrawShape(size_t row, const DRAWITEMSTRUCT& item);
     TLayoutRect Place(size_t row, HWND parent) const;
     void FitToText(size_t row);
     // Before the controls go: each image gives back what it holds.

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "options/dpi_scale.h"
+
 enum class TControlKind : uint8_t {
     PushButton,
     PageControl,
@@ -69,15 +71,7 @@ struct TLayoutRect {
     int32_t Height;
 };
 
-// Pixels at 96 DPI, the reference the tables are written in, scaled to the
-// DPI a window gets. Each value is rounded once, half away from zero, as
-// the system rounds a dialog unit; 96 gives every value back unchanged.
-inline constexpr int32_t ReferenceDpi = 96;
-constexpr int32_t ScaleToDpi(int32_t pixels, int32_t dpi) noexcept {
-    const int64_t scaled = static_cast<int64_t>(pixels) * dpi;
-    const int64_t half = ReferenceDpi / 2;
-    return static_cast<int32_t>(scaled >= 0 ? (scaled + half) / ReferenceDpi : -((-scaled + half) / ReferenceDpi));
-}
+// A rectangle of the table at a DPI, each value scaled alone.
 constexpr TLayoutRect ScaleToDpi(const TLayoutRect& rect, int32_t dpi) noexcept {
     return TLayoutRect{ScaleToDpi(rect.Left, dpi), ScaleToDpi(rect.Top, dpi), ScaleToDpi(rect.Width, dpi),
                        ScaleToDpi(rect.Height, dpi)};

@@ -82,11 +82,8 @@ inline constexpr TLayoutRow OptionsLayout[] = {
 
 inline constexpr size_t OptionsLayoutCount = std::size(OptionsLayout);
 
-// The lookups of layout_table.h over this table.
+// A row of this table by name (layout_table.h's RowIndex).
 constexpr size_t LayoutIndex(std::u16string_view name) noexcept { return RowIndex(OptionsLayout, name); }
-constexpr int32_t LayoutControlId(size_t index) noexcept { return ControlId(OptionsLayout, index); }
-constexpr size_t PageOf(size_t index) noexcept { return PageRow(OptionsLayout, index); }
-constexpr TLayoutRect PagePosition(size_t index) noexcept { return PositionOnPage(OptionsLayout, index); }
 
 // The rows the window's code names, found while compiling: a name that
 // leaves the table fails the build, not a lookup at run time.
@@ -127,10 +124,10 @@ static_assert(lUpdateRow != NoRow);
 inline constexpr size_t Button3Row = LayoutIndex(u"Button3");
 static_assert(Button3Row != NoRow);
 
-// The three pages in the page control's order.
-inline constexpr std::u16string_view OptionsPages[] = {u"TabSheet1", u"TabSheet4", u"TabSheet2"};
-inline constexpr int32_t LaidOutPage = 2;  // "About" is current as laid out
-inline constexpr int32_t FirstPage = 0;    // and "Options" on every showing
+// Of the three pages, in the page control's order: "About" is current as
+// laid out, and "Options" on every showing.
+inline constexpr int32_t LaidOutPage = 2;
+inline constexpr int32_t FirstPage = 0;
 
 // Where Label1 leads: the maker's page for the messenger's plug-ins, not
 // the forum address that Label1 shows.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "options/options_logic.h"
+#include "tests/options_layout_lookups.h"
 
 namespace {
 

@@ -19,6 +19,7 @@
 
 #include "base/win_handles.h"
 #include "options/options_layout.h"
+#include "tests/options_layout_lookups.h"
 #include "tests/win/test_support.h"
 #include "tests/win/window_support.h"
 

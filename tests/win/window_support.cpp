@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "options/options_layout.h"
+#include "tests/options_layout_lookups.h"
 #include "tests/win/test_support.h"
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
