@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """The layer table holds: every #include of the product, the host stand-in
 and the tools names a header of the file's own layer or of one its row may
-use, and each layer's USES list in CMake is exactly its row.
+use, and each layer's USES list in CMake is exactly its row. And no source
+file of a layer (the picture generator's modules included) grows past
+MAX_LINES: a file that long holds more than one unit.
 
 The table is the one in docs/DEVELOPERS.md (columns layer, files, what lives
 there, may use). A file belongs to the row whose files cell holds the
@@ -20,6 +22,8 @@ import sys
 CHECKED = re.compile(r"\.(h|cpp|c|rc)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 LAYER_CALL = re.compile(r"brisklet_layer\(\s*(\w+)(.*?)\)", re.S)
+SIZED = re.compile(r"\.(h|cpp|c|rc|py|pas|dpr)$")
+MAX_LINES = 500
 # Made by CMake into the build folder, from project(VERSION): below every layer.
 GENERATED = {"brisklet_version.h"}
 
@@ -55,9 +59,22 @@ def resolve(including, name, root):
     return None
 
 
-def tracked_files(root):
+def tracked_files(root, pattern=CHECKED):
     out = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"], cwd=root, capture_output=True, text=True, check=True).stdout
-    return [f for f in out.split("\n") if CHECKED.search(f) and os.path.isfile(os.path.join(root, f))]
+    return [f for f in out.split("\n") if pattern.search(f) and os.path.isfile(os.path.join(root, f))]
+
+
+def check_sizes(root, rows):
+    """The layers' source files longer than MAX_LINES."""
+    bad = []
+    for path in tracked_files(root, SIZED):
+        if layer_of(path, rows) in (None, "host"):
+            continue  # tests and the host stand-ins are not shipped
+        with open(os.path.join(root, path), "rb") as f:
+            lines = f.read().count(b"\n")
+        if lines > MAX_LINES:
+            bad.append("%s has %d lines, more than %d: split it along its units" % (path, lines, MAX_LINES))
+    return bad
 
 
 def check_includes(root, rows):
@@ -127,6 +144,9 @@ def planted_faults_found():
             "plugin/uMain.cpp": '#include "options/form.h"\n',
             "core/list.cpp": '#include "core/list.h"\n#include "options/form.h"\n',
             "core/list.h": "",
+            "core/long.py": "#\n" * (MAX_LINES + 1),
+            "core/full.py": "#\n" * MAX_LINES,
+            "tests/long.cpp": "//\n" * (MAX_LINES + 1),
             "options/form.h": '#include "core/list.h"\n#include "update/check.h"\n',
             "update/check.h": "",
             "options/CMakeLists.txt": "brisklet_layer(options SOURCES form.cpp USES core update)\n",
@@ -141,9 +161,12 @@ def planted_faults_found():
         rows = read_table(root)
         bad, upward, _ = check_includes(root, rows)
         cmake = check_cmake(root, rows)
+        sizes = check_sizes(root, rows)
         # core -> options is upward, options -> update is sideways, and the
         # CMake row differs; uMain -> options and options -> core are fine.
-        return len(bad) == 2 and upward == 1 and len(cmake) == 1
+        # Only core/long.py is too long: a test may be longer.
+        return (len(bad) == 2 and upward == 1 and len(cmake) == 1
+                and len(sizes) == 1 and sizes[0].startswith("core/long.py "))
 
 
 def main(argv):
@@ -158,10 +181,12 @@ def main(argv):
         return 1
     bad, upward, edges = check_includes(root, rows)
     bad += check_cmake(root, rows)
+    long_files = check_sizes(root, rows)
+    bad += long_files
     for line in bad:
         print("FAIL: " + line)
-    print("layers: %d include edges checked, %d outside the table, %d of them upward; %d faults in all"
-          % (edges, len(bad), upward, len(bad)))
+    print("layers: %d include edges checked, %d outside the table, %d of them upward; %d files too long; %d faults in all"
+          % (edges, len(bad) - len(long_files), upward, len(long_files), len(bad)))
     return 1 if bad else 0
 
 
