@@ -8,16 +8,8 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "base/win_handles.h"
 #include "update/running_checks_win.h"
 #include "update/version_logic.h"
-
-struct TInternetTraits {
-    using pointer = HINTERNET;
-    static pointer Invalid() noexcept { return nullptr; }
-    static void Close(pointer h) noexcept { ::InternetCloseHandle(h); }
-};
-using TUniqueInternet = TUniqueHandle<TInternetTraits>;
 
 // Fetches url and saves the body as fileName. False, and nothing written,
 // when the server cannot be reached, answers other than 200 or sends more
